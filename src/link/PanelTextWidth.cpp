@@ -1,0 +1,24 @@
+#include "link/PanelTextWidth.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+
+#include <cmath>
+
+namespace spectrel {
+
+QFont panelFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+TextWidth panelTextWidth(const QFont& font, double twipsPerPixel)
+{
+    return [metrics = QFontMetricsF(font), twipsPerPixel](const QString& text) {
+        return int(std::lround(metrics.horizontalAdvance(text) * twipsPerPixel));
+    };
+}
+
+} // namespace spectrel

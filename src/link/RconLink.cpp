@@ -1,0 +1,471 @@
+#include "link/RconLink.h"
+
+#include "link/LinkLog.h"
+#include "link/RconProtocol.h"
+#include "link/UdpRemoteErrors.h"
+#include "shell/Cues.h"
+#include "shell/Notices.h"
+#include "shell/ProgramTitle.h"
+#include "text/TextRules.h"
+
+#include <QEventLoop>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace spectrel {
+
+struct RconLink::Request {
+    QString command;
+    QString doneCode;
+    QString slot;
+    QTimer Timer2;
+    QEventLoop* loop = nullptr;
+    bool finished = false;
+
+    bool ended() const { return slot == doneCode || slot == rcon::kError; }
+};
+
+namespace {
+
+const QString kUnreachable = QStringLiteral("No internet connection or HLTV server not running   ");
+
+// Sets a flag for the duration of a scope; socket errors raised by our own calls are handled where they occur.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = m_old; }
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+} // namespace
+
+RconLink::RconLink(RconLinkHost& host, Notices& notices, Cues& cues, QObject* parent)
+    : QObject(parent), m_host(host), m_notices(notices), m_cues(cues)
+{
+    connect(&m_socket, &QUdpSocket::readyRead, this, [this] { runTrapped([this] { ws_DataArrival(); }); });
+    connect(&m_socket, &QUdpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError e) { runTrapped([this, e] { ws_Error(e); }); });
+}
+
+RconLink::~RconLink() { failAll(); }
+
+RconLink::BindResult RconLink::bindSocket(quint16 port)
+{
+    FlagScope own(m_ownCall);
+    m_socket.close();
+    if (!m_socket.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress)) {
+        qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorString();
+        return m_socket.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse : BindResult::Failed;
+    }
+    m_boundPort = port;
+    udp::enableRemoteErrors(m_socket.socketDescriptor());
+    qCDebug(lcLink) << "bound to local port" << m_socket.localPort();
+    return BindResult::Bound;
+}
+
+void RconLink::closeSocket()
+{
+    m_socket.close();
+    m_inbox.clear();
+    failAll();
+}
+
+quint16 RconLink::localPort() const { return m_socket.localPort(); }
+
+QString RconLink::PendingCommand() const { return m_active.empty() ? m_idleSlot : m_active.back()->slot; }
+
+void RconLink::setPendingCommand(const QString& value)
+{
+    if (m_active.empty()) {
+        m_idleSlot = value;
+        return;
+    }
+    m_active.back()->slot = value;
+    // The slot is judged once the event that wrote it is over, as a waiting request sees it: a report
+    // without a game server goes offline ("error") and then succeeds ("2") within one reply.
+    if (!m_settlePosted) {
+        m_settlePosted = true;
+        QTimer::singleShot(0, this, [this] {
+            m_settlePosted = false;
+            settle();
+        });
+    }
+}
+
+void RconLink::settle()
+{
+    while (!m_active.empty() && m_active.back()->ended())
+        finish(*m_active.back());
+}
+
+bool RconLink::childMayStart() const
+{
+    // Only a request that a reply handler starts itself, not one started by some event that a wait inside the
+    // handler lets through: those run one event-loop level deeper.
+    return m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+}
+
+bool RconLink::request(const QString& command, const QString& doneCode)
+{
+    Request r;
+    r.command = command;
+    r.doneCode = doneCode;
+    r.Timer2.setSingleShot(true);
+    r.Timer2.setInterval(kTimeoutMs);
+    connect(&r.Timer2, &QTimer::timeout, this, [this, &r] { runTrapped([this, &r] { Timer2_Timer(r); }); });
+    QEventLoop loop;
+    r.loop = &loop;
+
+    try {
+        if ((m_active.empty() && m_queue.empty()) || childMayStart()) {
+            start(r);
+        } else {
+            qCDebug(lcLink) << "queued" << command << "behind" << waitingRequests() << "request(s)";
+            m_queue.push_back(&r);
+        }
+        settle();
+        while (!r.finished) {
+            if (loop.exec() < 0) { // the application is quitting: no loop may run any more
+                r.slot = rcon::kError;
+                finish(r);
+            }
+        }
+    } catch (...) {
+        // A failure inside the send goes to the caller's trap; the request must not stay behind.
+        m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), &r), m_queue.end());
+        if (!r.finished) {
+            r.slot = rcon::kError;
+            finish(r);
+        }
+        throw;
+    }
+    qCDebug(lcLink) << command << "ended with" << r.slot;
+    return r.slot != rcon::kError;
+}
+
+void RconLink::start(Request& r)
+{
+    if (!m_active.empty())
+        m_active.back()->Timer2.stop(); // the handler of that reply runs us; its own time-out waits for us
+    m_active.push_back(&r);
+    r.Timer2.start();
+    r.slot = r.command;
+    SendDatagram(rcon::challengeRequest());
+}
+
+void RconLink::finish(Request& r)
+{
+    if (r.finished)
+        return;
+    r.finished = true;
+    r.Timer2.stop();
+    const auto at = std::find(m_active.begin(), m_active.end(), &r);
+    const bool wasOnTop = at != m_active.end() && at + 1 == m_active.end();
+    if (at != m_active.end())
+        m_active.erase(at);
+    if (r.loop)
+        r.loop->quit();
+
+    if (wasOnTop && !m_active.empty()) {
+        // A nested request leaves its outcome in the slot of the request whose reply handler started it.
+        Request& parent = *m_active.back();
+        parent.slot = r.slot;
+        if (parent.ended())
+            finish(parent);
+        else if (!parent.Timer2.isActive())
+            parent.Timer2.start();
+        return;
+    }
+    if (m_active.empty()) {
+        m_idleSlot = r.slot;
+        if (!m_queue.empty() && !m_startPosted) {
+            m_startPosted = true;
+            QTimer::singleShot(0, this, [this] { startNextQueued(); });
+        }
+    }
+}
+
+void RconLink::startNextQueued()
+{
+    m_startPosted = false;
+    if (!m_active.empty() || m_queue.empty())
+        return;
+    Request& r = *m_queue.front();
+    m_queue.pop_front();
+    try {
+        start(r);
+        settle();
+    } catch (const RuntimeFailure& failure) {
+        r.slot = rcon::kError;
+        finish(r);
+        m_host.trapFailure(failure);
+    }
+}
+
+void RconLink::failAll()
+{
+    while (!m_queue.empty()) {
+        Request& r = *m_queue.front();
+        m_queue.pop_front();
+        r.slot = rcon::kError;
+        r.finished = true;
+        if (r.loop)
+            r.loop->quit();
+    }
+    while (!m_active.empty()) {
+        Request& r = *m_active.back();
+        m_active.pop_back();
+        r.slot = rcon::kError;
+        r.finished = true;
+        r.Timer2.stop();
+        if (r.loop)
+            r.loop->quit();
+    }
+    m_idleSlot = rcon::kError;
+}
+
+void RconLink::Timer2_Timer(Request& r)
+{
+    qCDebug(lcLink) << r.command << "timed out";
+    if (r.finished)
+        return;
+    r.slot = rcon::kError;
+    finish(r);
+}
+
+void RconLink::SendDatagram(const QString& text)
+{
+    if (m_host.ConnectionFieldsInvalid())
+        return;
+
+    std::int32_t port = 0;
+    try {
+        port = text::toInt32(m_host.portText());
+    } catch (const RuntimeFailure& failure) {
+        if (failure.number() != RuntimeFailure::TypeMismatch)
+            throw;
+        m_cues.PlayCue(CueFailure);
+        m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
+                             QStringLiteral("Warning"));
+        m_host.clearServerAndPort();
+        return;
+    }
+
+    QHostAddress address;
+    if (port < 1 || port > 65535 || !resolveRemote(address)) {
+        unreachable();
+        return;
+    }
+
+    qint64 written = 0;
+    {
+        FlagScope own(m_ownCall);
+        written = m_socket.writeDatagram(rcon::frameDatagram(text), address, quint16(port));
+    }
+    if (written >= 0) {
+        qCDebug(lcLink) << "sent" << text.left(5) << "to" << address.toString() << port;
+        return;
+    }
+    switch (m_socket.error()) {
+    case QAbstractSocket::NetworkError:
+    case QAbstractSocket::HostNotFoundError:
+    case QAbstractSocket::SocketAccessError:
+    case QAbstractSocket::SocketAddressNotAvailableError:
+    case QAbstractSocket::ConnectionRefusedError:
+        unreachable();
+        return;
+    default:
+        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+    }
+}
+
+bool RconLink::resolveRemote(QHostAddress& address)
+{
+    const QString name = m_host.serverText();
+    QHostAddress literal;
+    if (literal.setAddress(name)) {
+        address = literal;
+        return literal.protocol() == QAbstractSocket::IPv4Protocol;
+    }
+    if (name == m_resolvedName && !m_resolvedAddress.isNull()) {
+        address = m_resolvedAddress;
+        return true;
+    }
+    // The lookup may take a while: wait for it with events flowing, never longer than a request would.
+    QEventLoop wait;
+    QHostInfo found;
+    bool done = false;
+    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& info) {
+        found = info;
+        done = true;
+        wait.quit();
+    });
+    QTimer::singleShot(kTimeoutMs, &wait, &QEventLoop::quit);
+    if (!done)
+        wait.exec();
+    if (!done) {
+        QHostInfo::abortHostLookup(id);
+        qCInfo(lcLink) << "lookup of" << name << "took too long";
+        return false;
+    }
+    for (const QHostAddress& a : found.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+            m_resolvedName = name;
+            m_resolvedAddress = a;
+            address = a;
+            return true;
+        }
+    }
+    qCInfo(lcLink) << "cannot resolve" << name << found.errorString();
+    return false;
+}
+
+void RconLink::unreachable()
+{
+    m_host.ResetToOffline();
+    m_cues.PlayCue(CueFailure);
+    m_notices.ShowNotice(kUnreachable, NoticeWarning, QStringLiteral("Warning"));
+}
+
+void RconLink::ws_DataArrival()
+{
+    for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
+        QTimer::singleShot(0, this, [this, e] {
+            runTrapped([this, e] {
+                e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
+                settle();
+            });
+        });
+    }
+    // Handlers run outside this signal: the socket does not report new datagrams while its readyRead is being
+    // handled, and a handler may wait for further replies.
+    while (m_socket.hasPendingDatagrams() || m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram d = m_socket.receiveDatagram();
+        if (!d.isValid())
+            break;
+        m_inbox.emplace_back(d.data(), d.senderAddress());
+        QMetaObject::invokeMethod(
+            this, [this] { runTrapped([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void RconLink::processOneDatagram()
+{
+    if (m_inbox.empty())
+        return;
+    auto [datagram, sender] = std::move(m_inbox.front());
+    m_inbox.pop_front();
+    handleReply(datagram, sender);
+}
+
+void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sender)
+{
+    bool isIPv4 = false;
+    const quint32 ip = sender.toIPv4Address(&isIPv4);
+    if (!isIPv4 || QHostAddress(ip).toString().size() < 7)
+        return;
+
+    const QString s = rcon::datagramText(datagram);
+    const int savedLevel = m_dispatchLoopLevel;
+    ++m_dispatchDepth;
+    m_dispatchLoopLevel = QThread::currentThread()->loopLevel();
+    struct Restore {
+        RconLink* self;
+        int level;
+        ~Restore()
+        {
+            --self->m_dispatchDepth;
+            self->m_dispatchLoopLevel = level;
+        }
+    } restore{this, savedLevel};
+
+    const rcon::ReplyKind kind = rcon::classifyReply(s, PendingCommand().isEmpty());
+    qCDebug(lcLink) << "reply of" << s.size() << "characters:" << int(kind);
+    try {
+        switch (kind) {
+        case rcon::ReplyKind::BadLength:
+            setPendingCommand(rcon::kError);
+            break;
+        case rcon::ReplyKind::Challenge:
+            m_lastChallenge = rcon::cutChallenge(s);
+            if (!m_lastChallenge.isEmpty())
+                SendDatagram(rcon::commandLine(m_lastChallenge, m_host.passwordText(), PendingCommand()));
+            setPendingCommand(rcon::kSayDone);
+            break;
+        case rcon::ReplyKind::StatusReport:
+            m_host.statusReportArrived(s);
+            break;
+        case rcon::ReplyKind::RecordingStarted:
+            m_host.recordingStartedArrived();
+            break;
+        case rcon::ReplyKind::RecordingCompleted:
+            m_host.recordingCompletedArrived();
+            break;
+        case rcon::ReplyKind::Unrecognised:
+            m_cues.PlayCue(CueFailure);
+            setPendingCommand(rcon::kError);
+            break;
+        }
+    } catch (const RuntimeFailure& failure) {
+        // A cut with a negative length: a marker the reading needs is missing, so the reply is unreadable.
+        if (failure.number() != RuntimeFailure::InvalidCall)
+            throw;
+        qCInfo(lcLink) << "unreadable reply:" << failure.description();
+        m_host.ResetToOffline();
+    }
+    settle();
+}
+
+void RconLink::connectionRefused()
+{
+    // The proxy's host refused a datagram. The socket is opened afresh; a waiting request goes on waiting.
+    qCInfo(lcLink) << "datagram refused by the remote host; binding the socket again";
+    BindResult result = BindResult::Failed;
+    {
+        FlagScope own(m_ownCall);
+        m_socket.close();
+        m_inbox.clear();
+        result = bindSocket(m_boundPort);
+    }
+    if (result == BindResult::PortInUse) {
+        m_notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close")
+                                 .arg(applicationTitle()),
+                             NoticeWarning, QStringLiteral("Warning"));
+        m_host.closeProgram();
+        return;
+    }
+    if (result == BindResult::Failed)
+        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+    m_notices.ShowNotice(QStringLiteral("Fixing connection reset occurrence   "), NoticeWarning,
+                         QStringLiteral("Warning"));
+}
+
+void RconLink::ws_Error(QAbstractSocket::SocketError error)
+{
+    if (m_ownCall)
+        return; // reported where the call was made
+    qCWarning(lcLink) << "socket error" << error << m_socket.errorString();
+    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorString(), NoticeWarning,
+                         QStringLiteral("Error"));
+    m_host.closeProgram();
+}
+
+void RconLink::runTrapped(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const RuntimeFailure& failure) {
+        m_host.trapFailure(failure);
+    } catch (const std::exception& e) {
+        m_host.trapFailure(RuntimeFailure(0, QString::fromLocal8Bit(e.what())));
+    }
+}
+
+} // namespace spectrel

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "text/RuntimeFailure.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QUdpSocket>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QTimer;
+class QEventLoop;
+
+namespace spectrel {
+
+class Cues;
+class Notices;
+
+// What the link needs from its owner: the connection fields, the readers of the replies, and the way out.
+class RconLinkHost {
+public:
+    virtual ~RconLinkHost() = default;
+    // Checks the server, port and password fields; true (after warning the user) when one is not acceptable.
+    virtual bool ConnectionFieldsInvalid() = 0;
+    virtual QString serverText() const = 0;
+    virtual QString portText() const = 0;
+    virtual QString passwordText() const = 0;
+    // After "Invalid server or port specified": both fields are emptied.
+    virtual void clearServerAndPort() = 0;
+    virtual void ResetToOffline() = 0;
+    // Each must end by writing its done-code into PendingCommand, or by ResetToOffline.
+    virtual void statusReportArrived(const QString& s) = 0;
+    virtual void recordingStartedArrived() = 0;
+    virtual void recordingCompletedArrived() = 0;
+    // An unexpected failure in an event of the link: the error notice, then the program ends.
+    virtual void trapFailure(const RuntimeFailure& failure) = 0;
+    // A socket failure the program cannot go on after (the notice has been shown): the program ends.
+    virtual void closeProgram() = 0;
+};
+
+// The remote-console exchange with the proxy over one UDP socket.
+//
+// A request sends "challenge rcon", answers the challenge with the command line and waits, in a nested event
+// loop, until the reply handler has written the request's done-code or "error" into its slot, or until its own
+// 2-second time-out. Requests never share a slot or a time-out: one started while another waits (a timer tick,
+// a hotkey) is queued until the link is free; one started by a reply handler itself (the status and say that
+// follow "Recording initialized.") runs at once, nested in that handler, and hands its outcome to the request
+// whose reply is being handled, as the single exchange slot always did.
+class RconLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kLocalPort = 27222;
+    static constexpr int kTimeoutMs = 2000;
+
+    RconLink(RconLinkHost& host, Notices& notices, Cues& cues, QObject* parent = nullptr);
+    ~RconLink() override;
+
+    enum class BindResult { Bound, PortInUse, Failed };
+    // Closes the socket and binds it again to `port` on any local IPv4 address (0: any free port).
+    BindResult bindSocket(quint16 port = kLocalPort);
+    // Closes the socket; every request still waiting ends with "error".
+    void closeSocket();
+    quint16 localPort() const;
+    QString socketErrorText() const { return m_socket.errorString(); }
+
+    // Runs one request and returns false when it ended in "error".
+    bool request(const QString& command, const QString& doneCode);
+
+    // The exchange slot of the request whose replies are being handled, or the last outcome when none waits.
+    QString PendingCommand() const;
+    void setPendingCommand(const QString& value);
+    QString LastChallenge() const { return m_lastChallenge; }
+    void clearLastChallenge() { m_lastChallenge.clear(); }
+
+    // Sends one datagram with `text` to the host and port of the connection fields.
+    void SendDatagram(const QString& text);
+
+    // How many requests wait right now, running or queued (for tests and diagnostics).
+    int waitingRequests() const { return int(m_active.size() + m_queue.size()); }
+
+private:
+    struct Request;
+
+    void start(Request& r);
+    void finish(Request& r);
+    // Ends the requests on top whose slot holds their done-code or "error".
+    void settle();
+    void startNextQueued();
+    void failAll();
+    bool childMayStart() const;
+
+    void ws_DataArrival();
+    void processOneDatagram();
+    void handleReply(const QByteArray& datagram, const QHostAddress& sender);
+    void Timer2_Timer(Request& r);
+    void connectionRefused();
+    void unreachable();
+    void ws_Error(QAbstractSocket::SocketError error);
+
+    bool resolveRemote(QHostAddress& address);
+    void runTrapped(const std::function<void()>& f);
+
+    RconLinkHost& m_host;
+    Notices& m_notices;
+    Cues& m_cues;
+    QUdpSocket m_socket;
+    quint16 m_boundPort = 0;
+
+    std::vector<Request*> m_active; // back() receives the replies; those below wait for their handlers
+    std::deque<Request*> m_queue;
+    QString m_idleSlot;
+    QString m_lastChallenge;
+    bool m_startPosted = false;
+    bool m_settlePosted = false;
+    bool m_ownCall = false; // socket errors raised by our own calls are handled where they occur
+
+    std::deque<std::pair<QByteArray, QHostAddress>> m_inbox;
+    int m_dispatchDepth = 0;
+    int m_dispatchLoopLevel = -1;
+
+    QString m_resolvedName;
+    QHostAddress m_resolvedAddress;
+};
+
+} // namespace spectrel

@@ -1,0 +1,31 @@
+#include "link/StatusPanel.h"
+
+namespace spectrel {
+
+void StatusPanel::applyConnected(const StatusReading& reading, bool countdownRunning)
+{
+    server = reading.server;
+    delay = reading.delay;
+    map = reading.map;
+    ProxyState = reading.recording ? Recording : Connected;
+    recordEnabled = !reading.recording;
+    stopEnabled = reading.recording;
+    recNowEnabled = !reading.recording;
+    stopNowEnabled = reading.recording || countdownRunning;
+    if (reading.demo != StatusReading::Demo::Keep) {
+        demo = reading.demoText;
+        demoInRecordingColour = reading.demo == StatusReading::Demo::Recording;
+    }
+}
+
+void StatusPanel::goOffline()
+{
+    ProxyState = Offline;
+    recordEnabled = stopEnabled = recNowEnabled = stopNowEnabled = false;
+    server = offlineText();
+    map.clear();
+    delay.clear();
+    demo.clear();
+}
+
+} // namespace spectrel

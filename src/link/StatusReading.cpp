@@ -1,0 +1,129 @@
+#include "link/StatusReading.h"
+
+#include "text/RuntimeFailure.h"
+#include "text/TextRules.h"
+
+namespace spectrel {
+
+namespace {
+
+using namespace spectrel::text;
+
+// Step 3 of the reading: the spectator count that follows "Total Slots".
+void readSpectators(QString r, SpectatorWatch& watch)
+{
+    watch.check = 0;
+    r = from(r, find(r, u"Total Slots") + 12);
+    r = from(r, find(r, u"Spectators ") + 11);
+    int n = 0;
+    if (isDigitAt(r, 3))
+        n = 3;
+    else if (isDigitAt(r, 2))
+        n = 2;
+    else if (isDigitAt(r, 1))
+        n = 1;
+    if (n == 0)
+        return;
+    const std::int16_t c = roundToInt16(leadingNumber(left(r, n)));
+    if (c != watch.count) {
+        watch.count = c;
+        watch.check = 1;
+    }
+}
+
+// While the text is too wide, drop its last blank and everything after it.
+QString fitToPanel(QString s, const TextWidth& widthTwips)
+{
+    while (widthTwips(s) > kPanelWidthTwips)
+        s = left(s, findLast(s, u" ") - 1);
+    return s;
+}
+
+QString mapText(const QString& name)
+{
+    if (charAt(name, 3) != u'_')
+        return name;
+    QString out = name;
+    out[0] = out[0].toUpper();
+    if (out.size() >= 4)
+        out[3] = out[3].toUpper();
+    return out;
+}
+
+void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, const TextWidth& widthTwips)
+{
+    r = from(r, find(r, u"Connected to Game Server") + 25);
+
+    const int d = find(r, u", Delay");
+    QString server = QStringLiteral(" (") + left(r, d - 1) + QStringLiteral(")");
+    r = from(r, d + 8);
+
+    const int n = find(r, u"Server Name");
+    out.delay = left(r, n - 2) + QStringLiteral(" seconds");
+    r = from(r, n + 13);
+
+    const int g = find(r, u"Game Time");
+    server = left(r, g - 3) + server;
+    out.server = fitToPanel(server, widthTwips);
+
+    r = from(r, g + 10);
+    r = from(r, find(r, u"Map") + 5);
+    const int b = find(r, u".bsp");
+    const QString map = left(r, b - 1);
+    out.map = mapText(map) + QStringLiteral(" / ");
+
+    r = from(r, find(r, u", Players") + 10);
+    const std::int16_t k = roundToInt16(leadingNumber(left(r, isDigitAt(r, 2) ? 2 : 1)));
+    out.map += QString::number(int(k) - 1);
+
+    const int rec = find(r, u"Recording to");
+    if (rec > 0) {
+        out.recording = true;
+        r = from(r, rec + 13);
+        QString demo = left(r, find(r, u", Length") - 1);
+        if (countdownMode == 2)
+            return;
+        out.showDemoPage = true;
+        out.demo = StatusReading::Demo::Recording;
+        if (widthTwips(QStringLiteral("Recording ") + demo) > kPanelWidthTwips) {
+            const int second = find(demo, u"-", find(demo, u"-") + 1);
+            demo = left(demo, second - 1) + QStringLiteral("-...-.dem");
+        }
+        out.demoText = QStringLiteral("Recording ") + demo;
+    } else {
+        out.recording = false;
+        if (countdownMode == 1)
+            return;
+        out.demo = StatusReading::Demo::NotRecording;
+        out.demoText = QStringLiteral("(not recording)");
+    }
+}
+
+} // namespace
+
+StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uint8_t countdownMode,
+                               const TextWidth& widthTwips)
+{
+    StatusReading out;
+    try {
+        const QString r = from(s, find(s, u"--- HLTV Status ---") + 20);
+        if (!contains(r, u"Connected to Game Server")) {
+            watch.check = 0;
+            out.outcome = StatusReading::Outcome::NoGameServer;
+            return out;
+        }
+        if (watch.check == 1)
+            readSpectators(r, watch);
+        readConnected(r, out, countdownMode, widthTwips);
+        out.outcome = StatusReading::Outcome::Connected;
+    } catch (const RuntimeFailure& failure) {
+        // Only a cut with a negative length makes a report unreadable; anything else is unexpected.
+        if (failure.number() != RuntimeFailure::InvalidCall)
+            throw;
+        out = StatusReading{};
+        out.failure = failure.description();
+    }
+    return out;
+}
+
+} // namespace spectrel

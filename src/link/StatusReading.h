@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// The reading of the proxy's answer to "status": from the datagram text to what the status panel shows.
+namespace spectrel {
+
+// The width of a text as the panel's font draws it, in twips.
+using TextWidth = std::function<int(const QString&)>;
+// Texts on the panel are fitted to this width.
+inline constexpr int kPanelWidthTwips = 5390;
+
+// The spectator count that the automatic refresh watches.
+struct SpectatorWatch {
+    std::uint8_t check = 0; // 1: the next report reads the count; left at 1 only when it changed
+    std::int16_t count = -1;
+};
+
+struct StatusReading {
+    enum class Outcome {
+        NoGameServer, // the proxy relays no game server: the panel goes offline, yet the request succeeds
+        Connected,
+        Unreadable, // a marker the reading needs is missing: the panel goes offline and the request fails
+    };
+    enum class Demo {
+        Keep,         // a countdown owns the demo label
+        Recording,    // dark red "Recording " + name
+        NotRecording, // "(not recording)"
+    };
+    Outcome outcome = Outcome::Unreadable;
+    bool recording = false;
+    QString server; // "name (address)", fitted
+    QString map;    // "De_Dust2 / 10"
+    QString delay;  // "30 seconds"
+    Demo demo = Demo::Keep;
+    QString demoText;
+    bool showDemoPage = false; // a recording report brings the page with the recording frames to the front
+    QString failure;           // why an unreadable report could not be read
+};
+
+// Reads the report in `s` (the whole datagram text). `watch` is read and updated as the reading goes, also
+// when the report turns out unreadable later on. `countdownMode` is 1 while a start countdown runs and 2 while
+// a stop countdown runs: each keeps its text on the demo label.
+StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uint8_t countdownMode,
+                               const TextWidth& widthTwips);
+
+} // namespace spectrel

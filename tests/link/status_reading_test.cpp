@@ -1,0 +1,244 @@
+#include "link/StatusPanel.h"
+#include "link/StatusReading.h"
+
+#include <QtTest>
+
+using namespace spectrel;
+
+namespace {
+
+// A fixed-width measure: every character is 100 twips wide, so 53 characters fit the panel and 54 do not.
+int hundredTwipsEach(const QString& s) { return int(s.size()) * 100; }
+
+QString report(const QString& body) { return QStringLiteral("\xFF\xFF\xFF\xFFl--- HLTV Status ---\n") + body; }
+
+// The example report of six lines.
+QString example(bool recording, const QString& players = QStringLiteral("11"),
+                const QString& map = QStringLiteral("de_dust2"))
+{
+    QString s = QStringLiteral("Total Slots 128, Spectators 3\n"
+                               "Connected to Game Server 192.0.2.10, Delay 30\n"
+                               "Server Name \"Cup Server\"\n"
+                               "Game Time 00:12:00, Map \"%1.bsp\", Players %2\n")
+                    .arg(map, players);
+    if (recording)
+        s += u"Recording to ClanA-ClanB-0001.dem, Length 60\n";
+    return report(s);
+}
+
+} // namespace
+
+class StatusReadingTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void exampleReport_data()
+    {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<int>("proxyState");
+        QTest::newRow("recording") << true << "Recording ClanA-ClanB-0001.dem" << 2;
+        QTest::newRow("not recording") << false << "(not recording)" << 3;
+    }
+    void exampleReport()
+    {
+        QFETCH(bool, recording);
+        QFETCH(QString, demo);
+        QFETCH(int, proxyState);
+        SpectatorWatch watch{1, -1};
+        const StatusReading r = readStatusReport(example(recording), watch, 0, hundredTwipsEach);
+        QCOMPARE(r.outcome, StatusReading::Outcome::Connected);
+        QCOMPARE(r.server, QStringLiteral("Cup Server (192.0.2.10)"));
+        QCOMPARE(r.delay, QStringLiteral("30 seconds"));
+        QCOMPARE(r.map, QStringLiteral("De_Dust2 / 10"));
+        QCOMPARE(r.demoText, demo);
+        QCOMPARE(r.showDemoPage, recording);
+        QCOMPARE(watch.count, qint16(3));
+        QCOMPARE(watch.check, quint8(1));
+
+        StatusPanel panel;
+        panel.applyConnected(r, false);
+        QCOMPARE(int(panel.ProxyState), proxyState);
+        QCOMPARE(panel.recordEnabled, !recording);
+        QCOMPARE(panel.recNowEnabled, !recording);
+        QCOMPARE(panel.stopEnabled, recording);
+        QCOMPARE(panel.stopNowEnabled, recording);
+        QCOMPARE(panel.demoInRecordingColour, recording);
+    }
+
+    void mapAndPlayers_data()
+    {
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<QString>("players");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no underscore unchanged") << "crossfire" << "11" << "crossfire / 10";
+        QTest::newRow("one player") << "de_dust2" << "1" << "De_Dust2 / 0";
+        QTest::newRow("no players") << "de_dust2" << "0" << "De_Dust2 / -1";
+        QTest::newRow("three digits read as two") << "de_dust2" << "123" << "De_Dust2 / 11";
+        QTest::newRow("short underscore map") << "de_" << "5" << "De_ / 4";
+    }
+    void mapAndPlayers()
+    {
+        QFETCH(QString, map);
+        QFETCH(QString, players);
+        QFETCH(QString, expected);
+        SpectatorWatch watch;
+        QCOMPARE(readStatusReport(example(false, players, map), watch, 0, hundredTwipsEach).map, expected);
+    }
+
+    void spectators_data()
+    {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("check");
+        const QString rest = QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nServer Name \"x\"\n"
+                                            "Game Time 01:00, Map \"de_x.bsp\", Players 2\n");
+        QTest::newRow("three digits") << "Total Slots 128, Spectators 128 (max 9)\n" + rest << -1 << 128 << 1;
+        QTest::newRow("two digits") << "Total Slots 128, Spectators 12\n" + rest << -1 << 12 << 1;
+        QTest::newRow("one digit") << "Total Slots 128, Spectators 3\n" + rest << -1 << 3 << 1;
+        QTest::newRow("unchanged") << "Total Slots 128, Spectators 3\n" + rest << 3 << 3 << 0;
+        QTest::newRow("letter keeps the count") << "Total Slots 128, Spectators x\n" + rest << 7 << 7 << 0;
+        QTest::newRow("local count before total never read")
+            << "Local Slots 32, Spectators 9 (max 9)\nTotal Slots 32, Spectators 4 (max 4)\n" + rest << -1 << 4 << 1;
+    }
+    void spectators()
+    {
+        QFETCH(QString, lines);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(int, check);
+        SpectatorWatch watch{1, qint16(before)};
+        const StatusReading r = readStatusReport(report(lines), watch, 0, hundredTwipsEach);
+        QCOMPARE(r.outcome, StatusReading::Outcome::Connected);
+        QCOMPARE(int(watch.count), after);
+        QCOMPARE(int(watch.check), check);
+    }
+
+    void countNotAskedFor()
+    {
+        SpectatorWatch watch{0, 5};
+        readStatusReport(example(false), watch, 0, hundredTwipsEach);
+        QCOMPARE(int(watch.count), 5);
+        QCOMPARE(int(watch.check), 0);
+    }
+
+    void unreadableOrOffline_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("outcome");
+        const auto ok = example(true);
+        QTest::newRow("no game server") << report("Total Slots 128, Spectators 3\n")
+                                        << int(StatusReading::Outcome::NoGameServer);
+        QTest::newRow("no delay") << QString(ok).replace(", Delay", " Delay") << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no server name") << QString(ok).replace("Server Name", "Name")
+                                        << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no game time") << QString(ok).replace("Game Time", "Time")
+                                      << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no .bsp") << QString(ok).replace(".bsp", "") << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("recording without length") << QString(ok).replace(", Length", " Length")
+                                                  << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no players marker goes on") << QString(ok).replace(", Players", " Players")
+                                                   << int(StatusReading::Outcome::Connected);
+        QTest::newRow("no total slots goes on") << QString(ok).replace("Total Slots", "Slots")
+                                                << int(StatusReading::Outcome::Connected);
+    }
+    void unreadableOrOffline()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, outcome);
+        SpectatorWatch watch{1, -1};
+        QCOMPARE(int(readStatusReport(text, watch, 0, hundredTwipsEach).outcome), outcome);
+    }
+
+    void serverFit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // "" when unreadable
+        // " (192.0.2.10)" is 13 characters; 53 characters fit.
+        QTest::newRow("fits") << QString(40, u'a') << QString(40, u'a') + " (192.0.2.10)";
+        QTest::newRow("address goes first") << QString(41, u'a') << QString(41, u'a');
+        QTest::newRow("word by word") << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa"
+                                      << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota";
+        QTest::newRow("too wide without blanks") << QString(60, u'a') << "";
+    }
+    void serverFit()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        SpectatorWatch watch;
+        const StatusReading r =
+            readStatusReport(QString(example(false)).replace("Cup Server", name), watch, 0, hundredTwipsEach);
+        if (expected.isEmpty()) {
+            QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
+        } else {
+            QCOMPARE(r.server, expected);
+        }
+    }
+
+    void longDemoName_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("expected"); // "" when unreadable
+        QTest::newRow("fits") << "ClanA-ClanB-0001-de_dust2.dem" << "Recording ClanA-ClanB-0001-de_dust2.dem";
+        QTest::newRow("shortened after the second dash")
+            << "ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-0001-de_dust2.dem" << "Recording ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-...-.dem";
+        QTest::newRow("fewer than two dashes") << QString(50, u'a') + "-x.dem" << "";
+    }
+    void longDemoName()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QString, expected);
+        SpectatorWatch watch;
+        const StatusReading r =
+            readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo), watch, 0, hundredTwipsEach);
+        if (expected.isEmpty()) {
+            QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
+        } else {
+            QCOMPARE(r.demoText, expected);
+        }
+    }
+
+    void countdownKeepsDemoLabel_data()
+    {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("recording during stop countdown") << true << 2 << true;
+        QTest::newRow("recording during start countdown") << true << 1 << false;
+        QTest::newRow("not recording during start countdown") << false << 1 << true;
+        QTest::newRow("not recording during stop countdown") << false << 2 << false;
+    }
+    void countdownKeepsDemoLabel()
+    {
+        QFETCH(bool, recording);
+        QFETCH(int, mode);
+        QFETCH(bool, kept);
+        SpectatorWatch watch;
+        const StatusReading r = readStatusReport(example(recording), watch, quint8(mode), hundredTwipsEach);
+        QCOMPARE(r.demo == StatusReading::Demo::Keep, kept);
+        QCOMPARE(r.recording, recording);
+        if (kept)
+            QVERIFY(!r.showDemoPage);
+
+        StatusPanel panel;
+        panel.demo = QStringLiteral("Recording in 5 seconds...");
+        panel.applyConnected(r, true);
+        QCOMPARE(panel.demo == u"Recording in 5 seconds...", kept);
+        QVERIFY(panel.stopNowEnabled); // recording, or a countdown that "Stop now" may cancel
+    }
+
+    void goingOffline()
+    {
+        StatusPanel panel;
+        SpectatorWatch watch;
+        panel.applyConnected(readStatusReport(example(true), watch, 0, hundredTwipsEach), false);
+        panel.goOffline();
+        QCOMPARE(int(panel.ProxyState), 1);
+        QCOMPARE(panel.server, QStringLiteral("(not connected / offline)"));
+        QVERIFY(panel.map.isEmpty() && panel.delay.isEmpty() && panel.demo.isEmpty());
+        QVERIFY(!panel.recordEnabled && !panel.stopEnabled && !panel.recNowEnabled && !panel.stopNowEnabled);
+    }
+};
+
+QTEST_GUILESS_MAIN(StatusReadingTest)
+#include "status_reading_test.moc"

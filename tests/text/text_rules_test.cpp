@@ -1,0 +1,187 @@
+#include "text/CodePage.h"
+#include "text/RuntimeFailure.h"
+#include "text/TextRules.h"
+
+#include <QtTest>
+
+using namespace spectrel;
+using namespace spectrel::text;
+
+class TextRulesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void find_data()
+    {
+        QTest::addColumn<QString>("haystack");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("first, 1-based") << "abcabc" << "bc" << 1 << 2;
+        QTest::newRow("from a later start") << "abcabc" << "bc" << 3 << 5;
+        QTest::newRow("letter case ignored") << "--- hltv STATUS ---" << "--- HLTV Status ---" << 1 << 1;
+        QTest::newRow("absent") << "abc" << "x" << 1 << 0;
+        QTest::newRow("start past the end") << "abc" << "c" << 4 << 0;
+    }
+    void find()
+    {
+        QFETCH(QString, haystack);
+        QFETCH(QString, needle);
+        QFETCH(int, start);
+        QFETCH(int, expected);
+        QCOMPARE(text::find(haystack, needle, start), expected);
+    }
+
+    void cuts_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<QString>("expected"); // "FAIL" for a run-time failure
+        QTest::newRow("left") << "left" << "abcdef" << 2 << 0 << "ab";
+        QTest::newRow("left zero") << "left" << "abcdef" << 0 << 0 << "";
+        QTest::newRow("left beyond") << "left" << "abc" << 10 << 0 << "abc";
+        QTest::newRow("left negative fails") << "left" << "abc" << -1 << 0 << "FAIL";
+        QTest::newRow("from") << "from" << "abcdef" << 3 << 0 << "cdef";
+        QTest::newRow("from one past the end") << "from" << "abc" << 4 << 0 << "";
+        QTest::newRow("from zero fails") << "from" << "abc" << 0 << 0 << "FAIL";
+        QTest::newRow("mid") << "mid" << "abcdef" << 2 << 3 << "bcd";
+        QTest::newRow("mid negative count fails") << "mid" << "abcdef" << 2 << -1 << "FAIL";
+    }
+    void cuts()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, s);
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(QString, expected);
+        auto run = [&] {
+            if (op == u"left")
+                return left(s, a);
+            if (op == u"from")
+                return from(s, a);
+            return mid(s, a, b);
+        };
+        if (expected == u"FAIL") {
+            try {
+                run();
+                QFAIL("no failure");
+            } catch (const RuntimeFailure& f) {
+                QCOMPARE(f.number(), int(RuntimeFailure::InvalidCall));
+            }
+        } else {
+            QCOMPARE(run(), expected);
+        }
+    }
+
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("plain") << "30" << 30.0;
+        QTest::newRow("blanks skipped") << "  30 seconds" << 30.0;
+        QTest::newRow("blanks inside skipped") << "1 2" << 12.0;
+        QTest::newRow("tab and line feed") << "\t\n7" << 7.0;
+        QTest::newRow("stops at a letter") << "12abc" << 12.0;
+        QTest::newRow("decimal") << "2.5" << 2.5;
+        QTest::newRow("sign") << "-3" << -3.0;
+        QTest::newRow("exponent") << "1e3x" << 1000.0;
+        QTest::newRow("e without digits ends the number") << "1e" << 1.0;
+        QTest::newRow("nothing gives zero") << "abc" << 0.0;
+        QTest::newRow("empty gives zero") << "" << 0.0;
+        QTest::newRow("lone sign gives zero") << "-" << 0.0;
+        QTest::newRow("leading point") << ".5" << 0.5;
+    }
+    void leadingNumber()
+    {
+        QFETCH(QString, s);
+        QFETCH(double, expected);
+        QCOMPARE(text::leadingNumber(s), expected);
+    }
+
+    void rounding_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("expected"); // -99999 for an overflow
+        QTest::newRow("2.5 to even") << 2.5 << 2;
+        QTest::newRow("3.5 to even") << 3.5 << 4;
+        QTest::newRow("-2.5 to even") << -2.5 << -2;
+        QTest::newRow("2.6 up") << 2.6 << 3;
+        QTest::newRow("largest") << 32767.0 << 32767;
+        QTest::newRow("32767.5 overflows") << 32767.5 << -99999;
+        QTest::newRow("smallest") << -32768.0 << -32768;
+        QTest::newRow("1e9 overflows") << 1e9 << -99999;
+    }
+    void rounding()
+    {
+        QFETCH(double, value);
+        QFETCH(int, expected);
+        try {
+            QCOMPARE(int(roundToInt16(value)), expected);
+        } catch (const RuntimeFailure& f) {
+            QCOMPARE(expected, -99999);
+            QCOMPARE(f.number(), int(RuntimeFailure::Overflow));
+        }
+    }
+
+    void byteRounding()
+    {
+        QCOMPARE(int(roundToByte(255.4)), 255);
+        QVERIFY_THROWS_EXCEPTION(RuntimeFailure, roundToByte(255.5));
+        QVERIFY_THROWS_EXCEPTION(RuntimeFailure, roundToByte(-0.6));
+    }
+
+    void conversions_data()
+    {
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<QString>("as");
+        QTest::addColumn<QString>("expected"); // the value as text, or the failure number
+        QTest::newRow("int16") << "-1" << "int16" << "-1";
+        QTest::newRow("int16 blanks") << " 5 " << "int16" << "5";
+        QTest::newRow("int16 letters") << "abc" << "int16" << "13";
+        QTest::newRow("int16 trailing letters") << "5x" << "int16" << "13";
+        QTest::newRow("int16 empty") << "" << "int16" << "13";
+        QTest::newRow("int16 too large") << "1e9" << "int16" << "6";
+        QTest::newRow("int32 port") << "27020" << "int32" << "27020";
+        QTest::newRow("int32 not a number") << "27o15" << "int32" << "13";
+        QTest::newRow("single") << "1234.5" << "single" << "1234.5";
+        QTest::newRow("single letters") << "left" << "single" << "13";
+        QTest::newRow("boolean True") << "True" << "boolean" << "1";
+        QTest::newRow("boolean false any case") << "fALSE" << "boolean" << "0";
+        QTest::newRow("boolean number") << "-1" << "boolean" << "1";
+        QTest::newRow("boolean word") << "yes" << "boolean" << "13";
+    }
+    void conversions()
+    {
+        QFETCH(QString, s);
+        QFETCH(QString, as);
+        QFETCH(QString, expected);
+        QString got;
+        try {
+            if (as == u"int16")
+                got = QString::number(toInt16(s));
+            else if (as == u"int32")
+                got = QString::number(toInt32(s));
+            else if (as == u"single")
+                got = singleText(toSingle(s));
+            else
+                got = QString::number(int(toBoolean(s)));
+        } catch (const RuntimeFailure& f) {
+            got = QString::number(f.number());
+        }
+        QCOMPARE(got, expected);
+    }
+
+    void codePageRoundTrip()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QCOMPARE(toCodePage(fromCodePage(all)), all);
+        QCOMPARE(fromCodePage(QByteArray("\x80\xE9")), QStringLiteral("\u20AC\u00E9"));
+        QCOMPARE(toCodePage(QStringLiteral("a\u4E2D")), QByteArray("a?"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TextRulesTest)
+#include "text_rules_test.moc"
