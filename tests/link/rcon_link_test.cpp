@@ -1,0 +1,355 @@
+// The link against real peers on loopback: the simulator as a process, and a socket of the test's own where a
+// reply must be malformed on purpose.
+
+#include "link/ProxySession.h"
+#include "link/RconProtocol.h"
+#include "support/RecordingCues.h"
+#include "support/ScriptedNotices.h"
+#include "support/SimProcess.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace spectrel;
+
+namespace {
+
+int hundredTwipsEach(const QString& s) { return int(s.size()) * 100; }
+
+class TestControls : public SessionControls {
+public:
+    QString server = QStringLiteral("127.0.0.1");
+    QString port;
+    QString password = QStringLiteral("demo");
+    bool announceStartBox = false;
+    bool announceEndBox = false;
+    int offlineCalls = 0;
+    QStringList trapped;
+    int closed = 0;
+    ScriptedNotices* notices = nullptr;
+
+    bool ConnectionFieldsInvalid() override
+    {
+        if (server.size() >= 3 && !port.isEmpty() && !password.isEmpty())
+            return false;
+        notices->ShowNotice(QStringLiteral("invalid field"), NoticeWarning, QStringLiteral("Warning"));
+        return true;
+    }
+    QString serverText() const override { return server; }
+    QString portText() const override { return port; }
+    QString passwordText() const override { return password; }
+    void clearServerAndPort() override
+    {
+        server.clear();
+        port.clear();
+    }
+    void offlineControls() override { ++offlineCalls; }
+    bool announceStart() const override { return announceStartBox; }
+    bool announceEnd() const override { return announceEndBox; }
+    void trapFailure(const RuntimeFailure& f) override { trapped << f.description(); }
+    void closeProgram() override { ++closed; }
+};
+
+struct Fixture {
+    ScriptedNotices notices;
+    RecordingCues cues;
+    TestControls controls;
+    ProxySession session{controls, notices, cues, hundredTwipsEach};
+    Fixture()
+    {
+        controls.notices = &notices;
+        QCOMPARE_EQ(int(session.link().bindSocket(0)), int(RconLink::BindResult::Bound));
+    }
+};
+
+// A peer of the test's own: answers the challenge with `challengeReply`, then each command with `replies`.
+class ScriptedPeer : public QObject {
+public:
+    QUdpSocket socket;
+    QByteArray challengeReply = QByteArray("\xFF\xFF\xFF\xFF" "challenge rcon 12345\n\0", 26);
+    QList<QByteArray> replies;
+    QStringList received;
+
+    ScriptedPeer()
+    {
+        socket.bind(QHostAddress::LocalHost, 0);
+        connect(&socket, &QUdpSocket::readyRead, this, [this] {
+            while (socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = socket.receiveDatagram();
+                const QString text = rcon::datagramText(d.data()).mid(4).chopped(1);
+                received << text;
+                if (text == u"challenge rcon")
+                    socket.writeDatagram(challengeReply, d.senderAddress(), quint16(d.senderPort()));
+                else if (!replies.isEmpty())
+                    socket.writeDatagram(replies.takeFirst(), d.senderAddress(), quint16(d.senderPort()));
+            }
+        });
+    }
+    QString portText() const { return QString::number(socket.localPort()); }
+};
+
+QByteArray printReply(const char* text) { return QByteArray("\xFF\xFF\xFF\xFFl") + text + QByteArray(1, '\0'); }
+
+} // namespace
+
+class RconLinkTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void statusAgainstSimulator()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--spectators", "3", "--delay", "30", "--map", "de_inferno", "--players", "11"}));
+        Fixture f;
+        f.controls.port = sim.portText();
+        f.session.spectators() = SpectatorWatch{1, -1};
+        QVERIFY(f.session.QueryStatus());
+        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("2"));
+        QCOMPARE(int(f.session.panel().ProxyState), 3);
+        QCOMPARE(f.session.panel().map, QStringLiteral("De_Inferno / 10"));
+        QCOMPARE(f.session.panel().delay, QStringLiteral("30 seconds"));
+        QCOMPARE(f.session.panel().demo, QStringLiteral("(not recording)"));
+        QCOMPARE(int(f.session.spectators().count), 3);
+        QCOMPARE(sim.waitForCommands(1), QStringList{"status"});
+        QVERIFY(f.cues.played().isEmpty());
+        QVERIFY(!f.session.link().LastChallenge().isEmpty());
+    }
+
+    void recordAndStopAnnounced_data()
+    {
+        QTest::addColumn<bool>("announce");
+        QTest::newRow("announcing") << true;
+        QTest::newRow("silent") << false;
+    }
+    void recordAndStopAnnounced()
+    {
+        QFETCH(bool, announce);
+        SimProcess sim;
+        QVERIFY(sim.start());
+        Fixture f;
+        f.controls.port = sim.portText();
+        f.controls.announceStartBox = f.controls.announceEndBox = announce;
+
+        QVERIFY(f.session.StartRecording(QStringLiteral("ClanA-ClanB")));
+        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("3"));
+        QCOMPARE(int(f.session.panel().ProxyState), 2);
+        QVERIFY(f.session.panel().demo.startsWith(QStringLiteral("Recording ClanA-ClanB-")));
+        QVERIFY(f.session.StopRecording());
+        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("4"));
+        QCOMPARE(int(f.session.panel().ProxyState), 3);
+
+        QStringList expected{"record \"ClanA-ClanB\"", "status"};
+        if (announce)
+            expected << "say Started recording HLTV demo";
+        expected << "stoprecording" << "status";
+        if (announce)
+            expected << "say Finished recording HLTV demo";
+        QCOMPARE(sim.waitForCommands(int(expected.size())), expected);
+        QCOMPARE(f.cues.played(), (QList<int>{CueStart, CueFinish}));
+    }
+
+    void refusedRequests_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QList<int>>("cues");
+        QTest::newRow("wrong password") << QStringList{} << "nope" << "status" << QList<int>{CueFailure};
+        QTest::newRow("silent proxy") << QStringList{"--silent"} << "demo" << "status" << QList<int>{};
+        QTest::newRow("stop while not recording") << QStringList{} << "demo" << "stop"
+                                                  << QList<int>{CueFailure, CueFailure};
+        QTest::newRow("record while recording") << QStringList{"--recording", "X-Y"} << "demo" << "record"
+                                                << QList<int>{CueFailure, CueFailure};
+    }
+    void refusedRequests()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, password);
+        QFETCH(QString, command);
+        QFETCH(QList<int>, cues);
+        SimProcess sim;
+        QVERIFY(sim.start(simArgs));
+        Fixture f;
+        f.controls.port = sim.portText();
+        f.controls.password = password;
+        const bool ok = command == u"status" ? f.session.QueryStatus()
+                        : command == u"stop" ? f.session.StopRecording()
+                                             : f.session.StartRecording(QStringLiteral("A-B"));
+        QVERIFY(!ok);
+        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("error"));
+        QCOMPARE(f.cues.played(), cues);
+        QCOMPARE(f.session.link().waitingRequests(), 0);
+    }
+
+    void sayEndsAtTheChallengeAndALateLineFails()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--say-echo"}));
+        Fixture f;
+        f.controls.port = sim.portText();
+        QVERIFY(f.session.SayToSpectators(QStringLiteral("hello there")));
+        QCOMPARE(sim.waitForCommands(1), QStringList{"say hello there"});
+        // The proxy's echo comes after the request ended: no test matches it.
+        QTRY_COMPARE_WITH_TIMEOUT(f.session.link().PendingCommand(), QStringLiteral("error"), 3000);
+        QCOMPARE(f.cues.played(), QList<int>{CueFailure});
+    }
+
+    void requestStartedInsideAnotherWait()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--reply-delay", "100"}));
+        Fixture f;
+        f.controls.port = sim.portText();
+        QStringList order;
+        bool sayOk = false;
+        QTimer::singleShot(20, [&] {
+            // Runs inside the status request's wait, like a timer tick or a hotkey would.
+            QCOMPARE(f.session.link().waitingRequests(), 1);
+            sayOk = f.session.SayToSpectators(QStringLiteral("second"));
+            order << "say";
+        });
+        const bool statusOk = f.session.QueryStatus();
+        order << "status";
+        QVERIFY(statusOk);
+        QVERIFY(sayOk);
+        QCOMPARE(int(f.session.panel().ProxyState), 3);
+        // The say waited for the link: the proxy saw the status first, then the say.
+        QCOMPARE(sim.waitForCommands(2), (QStringList{"status", "say second"}));
+        QCOMPARE(order, (QStringList{"say", "status"})); // waits unwind innermost first
+        QCOMPARE(f.session.link().waitingRequests(), 0);
+    }
+
+    void queuedRequestHasItsOwnTimeout()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--silent"}));
+        Fixture f;
+        f.controls.port = sim.portText();
+        bool secondOk = true;
+        QElapsedTimer secondTook;
+        QTimer::singleShot(500, [&] {
+            secondTook.start();
+            secondOk = f.session.QueryStatus();
+        });
+        QElapsedTimer firstTook;
+        firstTook.start();
+        QVERIFY(!f.session.QueryStatus());
+        QVERIFY(!secondOk);
+        // The second started its time-out only when it went out, after the first had ended.
+        QVERIFY(secondTook.elapsed() >= RconLink::kTimeoutMs);
+        QCOMPARE(f.session.link().waitingRequests(), 0);
+    }
+
+    void malformedReplies_data()
+    {
+        QTest::addColumn<QByteArray>("challengeReply");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<QList<int>>("cues");
+        const QByteArray good("\xFF\xFF\xFF\xFF" "challenge rcon 99\n", 22);
+        QTest::newRow("challenge without line feed")
+            << QByteArray("\xFF\xFF\xFF\xFF" "challenge rcon 99\0", 22) << QByteArray() << true << QList<int>{};
+        QTest::newRow("5 characters") << good << QByteArray("\xFF\xFF\xFF\xFFl", 5) << false << QList<int>{};
+        QTest::newRow("unrecognised") << good << printReply("Unknown command") << false << QList<int>{CueFailure};
+        QTest::newRow("report without server name")
+            << good << printReply("--- HLTV Status ---\nConnected to Game Server 1.2.3.4, Delay 5\nGame Time x")
+            << true << QList<int>{};
+    }
+    void malformedReplies()
+    {
+        QFETCH(QByteArray, challengeReply);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, offline);
+        QFETCH(QList<int>, cues);
+        ScriptedPeer peer;
+        peer.challengeReply = challengeReply;
+        if (!reply.isEmpty())
+            peer.replies << reply;
+        Fixture f;
+        f.controls.port = peer.portText();
+        QElapsedTimer took;
+        took.start();
+        QVERIFY(!f.session.QueryStatus());
+        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("error"));
+        QCOMPARE(f.controls.offlineCalls > 0, offline);
+        QCOMPARE(f.cues.played(), cues);
+        QVERIFY(f.controls.trapped.isEmpty());
+        QVERIFY(took.elapsed() < RconLink::kTimeoutMs); // each ends at once, not at the time-out
+    }
+
+    void challengeWhileNothingWasAsked()
+    {
+        ScriptedPeer peer;
+        Fixture f;
+        QUdpSocket(nullptr).writeDatagram(peer.challengeReply, QHostAddress::LocalHost, f.session.link().localPort());
+        QTRY_COMPARE_WITH_TIMEOUT(f.session.link().PendingCommand(), QStringLiteral("error"), 2000);
+        QCOMPARE(f.cues.played(), QList<int>{CueFailure});
+        QVERIFY(peer.received.isEmpty());
+    }
+
+    void sendFailures_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("fieldsCleared");
+        QTest::addColumn<bool>("offline");
+        QTest::newRow("port not a number") << "127.0.0.1" << "27o15" << "Invalid server or port specified   " << true
+                                           << false;
+        QTest::newRow("host that does not resolve") << "nonexistent.invalid" << "27015"
+                                                    << "No internet connection or HLTV server not running   "
+                                                    << false << true;
+        QTest::newRow("port out of range") << "127.0.0.1" << "70000"
+                                           << "No internet connection or HLTV server not running   " << false << true;
+        QTest::newRow("fields fail the check") << "ab" << "27015" << "invalid field" << false << false;
+    }
+    void sendFailures()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, port);
+        QFETCH(QString, notice);
+        QFETCH(bool, fieldsCleared);
+        QFETCH(bool, offline);
+        Fixture f;
+        f.controls.server = server;
+        f.controls.port = port;
+        QVERIFY(!f.session.QueryStatus());
+        QCOMPARE(f.notices.count(), 1);
+        QCOMPARE(f.notices.lastText(), notice);
+        QCOMPARE(f.controls.server.isEmpty() && f.controls.port.isEmpty(), fieldsCleared);
+        QCOMPARE(f.controls.offlineCalls > 0, offline);
+        QVERIFY(f.controls.trapped.isEmpty());
+    }
+
+    void refusedDatagramRebindsTheSocket()
+    {
+        QUdpSocket closed; // bound and closed again: nothing listens on its port afterwards
+        QVERIFY(closed.bind(QHostAddress::LocalHost, 0));
+        const QString port = QString::number(closed.localPort());
+        closed.close();
+        Fixture f;
+        const quint16 before = f.session.link().localPort();
+        f.controls.port = port;
+        QVERIFY(!f.session.QueryStatus());
+        QCOMPARE(f.notices.lastText(), QStringLiteral("Fixing connection reset occurrence   "));
+        QCOMPARE(f.session.link().localPort() != 0, true);
+        Q_UNUSED(before);
+        QCOMPARE(f.controls.closed, 0);
+    }
+
+    void portInUse()
+    {
+        QUdpSocket blocker;
+        QVERIFY(blocker.bind(QHostAddress::AnyIPv4, 0));
+        ScriptedNotices notices;
+        RecordingCues cues;
+        TestControls controls;
+        ProxySession session(controls, notices, cues, hundredTwipsEach);
+        QCOMPARE(session.link().bindSocket(blocker.localPort()), RconLink::BindResult::PortInUse);
+    }
+};
+
+QTEST_GUILESS_MAIN(RconLinkTest)
+#include "rcon_link_test.moc"
