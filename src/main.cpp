@@ -1,7 +1,46 @@
+// Spectrel: records spectator demos on an HLTV proxy through its remote console.
+
+#include "shell/HLTVForm.h"
+#include "shell/MessageBoxNotices.h"
+#include "shell/ProgramTitle.h"
+#include "shell/QSettingsStore.h"
+#include "shell/SingleInstance.h"
+#include "shell/SoundEffectCues.h"
+#include "shell/UserSettings.h"
+
 #include <QApplication>
+
+using namespace spectrel;
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setApplicationName(applicationTitle());
+    QGuiApplication::setApplicationDisplayName(applicationTitle());
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/spectrel.png")));
+
+    // A second copy hands the first one the word to come to the front, and ends without a trace.
+    SingleInstance instance(SingleInstance::defaultName());
+    if (!instance.claim())
+        return 0;
+
+    std::unique_ptr<QSettingsStore> settings = openUserSettings();
+    MessageBoxNotices notices;
+    SoundEffectCues cues;
+    HLTVForm form(notices, cues, *settings);
+    notices.setOwner(&form);
+
+    QObject::connect(&instance, &SingleInstance::messageReceived, &form, [&form](const QByteArray& message) {
+        if (message == "raise") {
+            form.showNormal();
+            form.raise();
+            form.activateWindow();
+        }
+    });
+
+    if (!settings->problem().isEmpty())
+        notices.ShowNotice(settings->problem(), NoticeWarning, QStringLiteral("Warning"));
+    if (!form.Form_Load())
+        return 1;
+    return app.exec();
 }

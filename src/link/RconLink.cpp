@@ -346,8 +346,15 @@ void RconLink::ws_DataArrival()
     }
     // Handlers run outside this signal: the socket does not report new datagrams while its readyRead is being
     // handled, and a handler may wait for further replies.
-    while (m_socket.hasPendingDatagrams() || m_socket.hasPendingDatagrams()) {
-        const QNetworkDatagram d = m_socket.receiveDatagram();
+    // The size is also the test for a waiting datagram: receiveDatagram() without a size would ask for it
+    // again, one system call more per datagram. A failed look is repeated once, as the test always was: the
+    // first may only have taken a pending ICMP error off the socket.
+    const auto nextSize = [this] {
+        const qint64 size = m_socket.pendingDatagramSize();
+        return size >= 0 ? size : m_socket.pendingDatagramSize();
+    };
+    for (qint64 size = nextSize(); size >= 0; size = nextSize()) {
+        const QNetworkDatagram d = m_socket.receiveDatagram(size);
         if (!d.isValid())
             break;
         m_inbox.emplace_back(d.data(), d.senderAddress());
@@ -367,9 +374,11 @@ void RconLink::processOneDatagram()
 
 void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sender)
 {
+    // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so it
+    // need not be made to be measured.
     bool isIPv4 = false;
-    const quint32 ip = sender.toIPv4Address(&isIPv4);
-    if (!isIPv4 || QHostAddress(ip).toString().size() < 7)
+    sender.toIPv4Address(&isIPv4);
+    if (!isIPv4)
         return;
 
     const QString s = rcon::datagramText(datagram);

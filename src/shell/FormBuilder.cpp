@@ -1,0 +1,318 @@
+#include "shell/FormBuilder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+namespace spectrel {
+
+namespace {
+
+constexpr double kMinimumPixelsPerTwip = 96.0 / kTwipsPerInch;
+constexpr double kDesignPointSize = 8.25;
+// The banner bitmap is drawn for 96 dots per inch, 15 twips to its pixel.
+constexpr int kTwipsPerBannerPixel = 15;
+
+QString fromView(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+QRect toPixels(const TwipRect& r, double ppt)
+{
+    return QRect(qRound(r.left * ppt), qRound(r.top * ppt), qRound(r.width * ppt), qRound(r.height * ppt));
+}
+
+QFont fontFor(const QFont& base, FontStyle style)
+{
+    QFont font = base;
+    font.setPointSizeF(kDesignPointSize);
+    font.setWeight(style == FontStyle::Bold ? QFont::Bold : QFont::Normal);
+    font.setUnderline(style == FontStyle::Underlined);
+    font.setItalic(false);
+    return font;
+}
+
+// Shows every character of a password field as "*" rather than the style's bullet.
+class StarPasswordStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Keeps the controls of the tab pages at their positions relative to the tab control. The page's own offset
+// inside the tab control is known only once the tab control has laid itself out (when it is shown, and again
+// on every style, font or size change), and the tab control then moves its page stack: that move is the
+// moment to place the controls again.
+class PagePlacer : public QObject {
+public:
+    explicit PagePlacer(QTabWidget* tabs) : QObject(tabs), m_tabs(tabs) {}
+
+    void watch(QWidget* pageStack)
+    {
+        if (pageStack && !m_watched.contains(pageStack)) {
+            m_watched.append(pageStack);
+            pageStack->installEventFilter(this);
+        }
+    }
+
+    void add(QWidget* control, QRect designed)
+    {
+        m_items.push_back({control, designed});
+        place(m_items.back());
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+            for (const Item& item : m_items)
+                place(item);
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    struct Item {
+        QWidget* control;
+        QRect designed; // relative to the tab control
+    };
+
+    void place(const Item& item) const
+    {
+        const QPoint pageOffset = item.control->parentWidget()->mapTo(m_tabs, QPoint(0, 0));
+        item.control->setGeometry(item.designed.translated(-pageOffset));
+    }
+
+    QTabWidget* m_tabs;
+    QList<QObject*> m_watched;
+    std::vector<Item> m_items;
+};
+
+// Free room the design leaves between a control and the next control to its right on the same row, and the
+// margin it keeps to a frame's right edge (the frames' own left margin).
+constexpr int kNeighbourGapTwips = 60;
+constexpr int kFrameMarginTwips = 150;
+constexpr int kNarrowestStretch = 75;
+
+// The twip column where the free room to the right of `spec` ends: the next sibling whose rows overlap, or
+// the container's inner edge.
+int roomRightEdge(const ControlSpec& spec)
+{
+    int edge = kClientWidthTwips;
+    if (const ControlSpec* container = spec.container.empty() ? nullptr : findControl(spec.container))
+        edge = container->rect.width - (container->kind == ControlKind::Frame ? kFrameMarginTwips : 0);
+    const int right = spec.rect.left + spec.rect.width;
+    for (const ControlSpec& other : windowLayout()) {
+        if (&other == &spec || other.container != spec.container || other.page != spec.page ||
+            other.kind == ControlKind::TabPage)
+            continue;
+        const bool sameRows = other.rect.top < spec.rect.top + spec.rect.height &&
+                              spec.rect.top < other.rect.top + other.rect.height;
+        if (sameRows && other.rect.left >= right)
+            edge = std::min(edge, other.rect.left - kNeighbourGapTwips);
+    }
+    return std::max(edge, right);
+}
+
+// The layout was drawn for a narrow bitmap font; most other sans fonts are wider, and a caption must not be
+// cut. A caption that needs more room than its control has first takes the free room to its right (see
+// roomRightEdge); what still does not fit is drawn condensed, just enough, down to 75 % width at most.
+// Controls whose text fits, and empty labels that code fills later, keep the table's width.
+QRect fitCaption(const ControlSpec& spec, QWidget* control, QRect pixels, double ppt)
+{
+    // The design's check boxes are exactly as tall as the indicator it was drawn with; a style with a taller
+    // indicator would lose its lower edge, so the box grows about its own middle.
+    if (spec.kind == ControlKind::CheckBox) {
+        const int height = control->sizeHint().height();
+        if (height > pixels.height())
+            pixels.adjust(0, -(height - pixels.height()) / 2, 0,
+                          height - pixels.height() - (height - pixels.height()) / 2);
+    }
+    const QString text = fromView(spec.text);
+    if (text.isEmpty() || (spec.kind != ControlKind::Label && spec.kind != ControlKind::CheckBox))
+        return pixels;
+    const int textWidth = control->fontMetrics().horizontalAdvance(text);
+    // The check box's indicator and spacing, or the label's margins.
+    const int chrome = std::max(0, control->sizeHint().width() - textWidth);
+    if (chrome + textWidth <= pixels.width())
+        return pixels;
+
+    const int room = qRound(roomRightEdge(spec) * ppt) - pixels.left();
+    pixels.setWidth(std::max(pixels.width(), std::min(room, chrome + textWidth)));
+    if (chrome + textWidth <= pixels.width())
+        return pixels;
+
+    QFont font = control->font();
+    for (int stretch = 99; stretch >= kNarrowestStretch; --stretch) {
+        font.setStretch(stretch);
+        if (chrome + QFontMetrics(font).horizontalAdvance(text) <= pixels.width())
+            break;
+    }
+    control->setFont(font);
+    return pixels;
+}
+
+QLabel* makeBanner(QWidget* parent, double ppt)
+{
+    auto* banner = new QLabel(parent);
+    banner->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Another build may not carry the banner; the picture box then stays empty.
+    if (QFile::exists(QString::fromLatin1(kBannerResource))) {
+        QPixmap picture(QString::fromLatin1(kBannerResource));
+        const double scale = ppt * kTwipsPerBannerPixel;
+        if (!picture.isNull() && std::abs(scale - 1.0) > 0.01)
+            picture = picture.scaled((QSizeF(picture.size()) * scale).toSize(), Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
+        banner->setPixmap(picture);
+    }
+    return banner;
+}
+
+QWidget* makeControl(const ControlSpec& spec, QWidget* parent, double ppt)
+{
+    const QString text = fromView(spec.text);
+    switch (spec.kind) {
+    case ControlKind::TabControl:
+        return new QTabWidget(parent);
+    case ControlKind::TabPage:
+        return new QWidget(parent);
+    case ControlKind::Frame:
+        return new QGroupBox(text, parent);
+    case ControlKind::Label: {
+        auto* label = new ClickableLabel(parent);
+        // Status texts come from the proxy: never read them as markup.
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setText(text);
+        return label;
+    }
+    case ControlKind::TextField: {
+        auto* field = new QLineEdit(text, parent);
+        if (spec.maxLength > 0)
+            field->setMaxLength(spec.maxLength);
+        if (spec.password) {
+            field->setEchoMode(QLineEdit::Password);
+            auto* style = new StarPasswordStyle(QStyleFactory::create(QApplication::style()->name()));
+            style->setParent(field);
+            field->setStyle(style);
+        }
+        return field;
+    }
+    case ControlKind::Button:
+        return new QPushButton(text, parent);
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(text, parent);
+        box->setChecked(spec.ticked);
+        return box;
+    }
+    case ControlKind::DropDownList: {
+        auto* list = new QComboBox(parent);
+        list->setEditable(false);
+        for (std::string_view entry : spec.entries)
+            list->addItem(fromView(entry));
+        list->setCurrentIndex(-1);
+        return list;
+    }
+    case ControlKind::Panel:
+        return new QWidget(parent);
+    case ControlKind::PictureBox:
+        return makeBanner(parent, ppt);
+    case ControlKind::ImageArea: {
+        auto* area = new ClickableLabel(parent);
+        area->setCursor(Qt::PointingHandCursor);
+        return area;
+    }
+    }
+    throw std::logic_error("unknown control kind");
+}
+
+} // namespace
+
+double pixelsPerTwip(const QScreen* screen)
+{
+    if (!screen)
+        return kMinimumPixelsPerTwip;
+    return std::max(screen->logicalDotsPerInchX() / kTwipsPerInch, kMinimumPixelsPerTwip);
+}
+
+FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont)
+{
+    const double ppt = pixelsPerTwip;
+    window->setFixedSize(qRound(kClientWidthTwips * ppt), qRound(kClientHeightTwips * ppt));
+
+    QHash<QString, QWidget*> widgets;
+    QTabWidget* tabs = nullptr;
+    PagePlacer* placer = nullptr;
+
+    for (const ControlSpec& spec : windowLayout()) {
+        const bool onPage = spec.container == "Tabek" && spec.kind != ControlKind::TabPage;
+        QWidget* parent = window;
+        if (onPage)
+            parent = widgets.value(QStringLiteral("Tabek_") + QString::number(spec.page));
+        else if (!spec.container.empty() && spec.kind != ControlKind::TabPage)
+            parent = widgets.value(fromView(spec.container));
+        if (!parent)
+            throw std::logic_error("window layout names a container before building it: " +
+                                   std::string(spec.container));
+
+        QWidget* control = makeControl(spec, spec.kind == ControlKind::TabPage ? nullptr : parent, ppt);
+        control->setObjectName(controlObjectName(spec));
+        control->setFont(fontFor(baseFont, spec.font));
+
+        const QRect pixels = fitCaption(spec, control, toPixels(spec.rect, ppt), ppt);
+        switch (spec.kind) {
+        case ControlKind::TabControl:
+            tabs = static_cast<QTabWidget*>(control);
+            placer = new PagePlacer(tabs);
+            control->setGeometry(pixels);
+            break;
+        case ControlKind::TabPage:
+            if (!tabs)
+                throw std::logic_error("window layout has a tab page before its tab control");
+            tabs->insertTab(spec.index, control, fromView(spec.text));
+            placer->watch(control->parentWidget());
+            break;
+        default:
+            if (onPage)
+                placer->add(control, pixels);
+            else
+                control->setGeometry(pixels);
+            break;
+        }
+        widgets.insert(control->objectName(), control);
+    }
+    if (tabs)
+        tabs->setCurrentIndex(0);
+    return FormControls(std::move(widgets));
+}
+
+} // namespace spectrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "shell/FormControls.h"
+
+#include <QFont>
+
+class QScreen;
+class QWidget;
+
+namespace spectrel {
+
+// The banner picture; the window shows nothing in its place when the resource is missing.
+inline constexpr const char* kBannerResource = ":/resources/banner.png";
+
+// Pixels per twip on `screen`: its logical dots per inch over 1440, never less than at 96 dots per inch
+// (15 twips to the pixel), so that a screen reporting a low or no resolution still shows everything.
+double pixelsPerTwip(const QScreen* screen);
+
+// Creates every control of the window layout inside `window` (which must have no layout) and fixes the
+// window's client area at 7110 x 6000 twips. Positions and sizes are the layout's twips times
+// `pixelsPerTwip`, rounded. Text is drawn in `baseFont`'s family at 8.25 pt, bold or underlined as a row
+// says; on Linux there is no "MS Sans Serif", so the application's own sans family stands in. Because that
+// family is usually wider than the one the layout was drawn for, a label or check box whose caption does not
+// fit first grows to the right into the free room of its row (up to 60 twips before the next control, or the
+// frame's 150-twip inner margin), and only what still does not fit is drawn condensed (font stretch, not
+// below 75 %). A check box lower than the style's indicator grows about its middle. The table's numbers stay
+// as they are; fields, lists, buttons and empty labels always keep them.
+//
+// Controls on a tab page keep their positions relative to the whole tab control, tab strip included: each
+// is a child of its page and is moved back by the page's offset inside the tab control whenever the tab
+// control lays out its pages, so a control at top 475 twips sits at 475 twips below the tab control's top
+// edge whatever height the style gives the tab strip.
+FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont = QFont());
+
+} // namespace spectrel

@@ -1,0 +1,276 @@
+#include "shell/QSettingsStore.h"
+
+#include "text/RuntimeFailure.h"
+#include "text/TextRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace spectrel {
+
+namespace {
+
+const QString kSection = QStringLiteral("Settings");
+constexpr QFileDevice::Permissions kPrivateMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kOthersMode = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                 QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                 QFileDevice::WriteOther | QFileDevice::ExeOther;
+constexpr int kMaxBrokenCopies = 99;
+
+// QSettings reads '/' and '\' in a key as group separators, so such a key would land outside the section.
+void checkKey(const QString& key)
+{
+    if (key.isEmpty() || key.contains(u'/') || key.contains(u'\\'))
+        throw RuntimeFailure::invalidCall();
+}
+
+// The stored spelling of `key` among `names`: the exact spelling if present, else the first that differs only
+// in case, else a null string.
+QString matchingName(const QStringList& names, const QString& key)
+{
+    if (names.contains(key))
+        return key;
+    for (const QString& name : names) {
+        if (text::equalNoCase(name, key))
+            return name;
+    }
+    return {};
+}
+
+// QSettings hands back what it parsed: a value this store wrote is always a QString, but a hand-edited line
+// with bare commas comes back as a list, which is shown as QSettings itself would write it.
+QString textOf(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(u", ");
+    return value.toString();
+}
+
+// Qt writes INI files as UTF-8 text and escapes control characters, so NUL bytes or invalid UTF-8 mean the
+// file was damaged or written by something else; QSettings would read such bytes without complaint.
+bool looksLikeSettingsText(const QByteArray& data)
+{
+    if (data.contains('\0'))
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder(data);
+    return !decoder.hasError();
+}
+
+QSettingsStore::Status inspectIniFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QSettingsStore::Status::Ok;
+    if (!info.isFile())
+        return QSettingsStore::Status::Unreadable;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QSettingsStore::Status::Unreadable;
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QSettingsStore::Status::Unreadable;
+    return looksLikeSettingsText(data) ? QSettingsStore::Status::Ok : QSettingsStore::Status::Corrupt;
+}
+
+} // namespace
+
+QSettingsStore::QSettingsStore(const QString& filePath)
+    : QSettingsStore(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+{
+}
+
+QSettingsStore::QSettingsStore(std::unique_ptr<QSettings> settings)
+    : m_location(settings->fileName()), m_iniFile(settings->format() == QSettings::IniFormat)
+{
+    Status found = m_iniFile ? inspectIniFile(m_location) : Status::Ok;
+    if (found == Status::Ok) {
+        // QSettings parses a section only when it is first used; parse them all now so that a damaged line
+        // anywhere shows in status() before the first value is read.
+        (void)settings->allKeys();
+        if (settings->status() == QSettings::AccessError)
+            found = Status::Unreadable;
+        else if (settings->status() == QSettings::FormatError)
+            found = Status::Corrupt;
+    }
+    m_status = found;
+    if (found == Status::Ok)
+        m_settings = std::move(settings);
+    else
+        m_replaceOnWrite = found == Status::Corrupt && m_iniFile;
+}
+
+QSettingsStore::~QSettingsStore() = default;
+
+QString QSettingsStore::read(const QString& key, const QString& defaultValue) const
+{
+    checkKey(key);
+    if (!m_settings) {
+        for (const auto& [name, value] : m_memory) {
+            if (text::equalNoCase(name, key))
+                return value;
+        }
+        return defaultValue;
+    }
+    const QString section = sectionName();
+    m_settings->beginGroup(section);
+    const QString stored = matchingName(m_settings->childKeys(), key);
+    QString result = stored.isNull() ? defaultValue : textOf(m_settings->value(stored));
+    m_settings->endGroup();
+    return result;
+}
+
+void QSettingsStore::write(const QString& key, const QString& value)
+{
+    checkKey(key);
+    if (m_replaceOnWrite) {
+        m_replaceOnWrite = false;
+        setBrokenFileAside();
+    }
+    if (!m_settings) {
+        for (auto& [name, stored] : m_memory) {
+            if (text::equalNoCase(name, key)) {
+                stored = value;
+                return;
+            }
+        }
+        m_memory.emplace_back(key, value);
+        return;
+    }
+    const QString section = sectionName();
+    m_settings->beginGroup(section);
+    const QStringList names = m_settings->childKeys();
+    const QString stored = matchingName(names, key);
+    const QString target = stored.isNull() ? key : stored;
+    for (const QString& name : names) {
+        if (name != target && text::equalNoCase(name, key))
+            m_settings->remove(name);
+    }
+    m_settings->setValue(target, value);
+    m_settings->endGroup();
+    save();
+}
+
+void QSettingsStore::deleteSection()
+{
+    if (!m_settings) {
+        if (m_memory.empty())
+            throw RuntimeFailure::invalidCall();
+        m_memory.clear();
+        return;
+    }
+    // QSettings lists a group only while it holds a key, so a listed section is one that exists.
+    const QStringList sections = sectionNames();
+    if (sections.isEmpty())
+        throw RuntimeFailure::invalidCall();
+    for (const QString& section : sections)
+        m_settings->remove(section);
+    save();
+}
+
+QString QSettingsStore::problem() const
+{
+    switch (m_status) {
+    case Status::Ok:
+        return {};
+    case Status::Unreadable:
+        return QStringLiteral(
+                   "The settings in \"%1\" cannot be read; the default settings are used and changes "
+                   "are not saved.")
+            .arg(m_location);
+    case Status::Corrupt:
+        if (m_settings)
+            return QStringLiteral(
+                       "The settings file \"%1\" was damaged; it was kept as \"%2\" and a new one was "
+                       "started.")
+                .arg(m_location, m_brokenCopy);
+        if (m_replaceOnWrite)
+            return QStringLiteral(
+                       "The settings file \"%1\" is damaged; the default settings are used. It will be "
+                       "kept as \"%2\" when a setting is saved.")
+                .arg(m_location, freeBrokenCopyName());
+        return QStringLiteral("The settings file \"%1\" is damaged and could not be set aside; the default "
+                              "settings are used and changes are not saved.")
+            .arg(m_location);
+    case Status::NotSaved:
+        return QStringLiteral(
+                   "The settings could not be saved to \"%1\"; changes hold only until the program "
+                   "closes.")
+            .arg(m_location);
+    }
+    return {};
+}
+
+// The spelling of the section in the store: hand edits may have changed its case.
+QString QSettingsStore::sectionName() const
+{
+    const QString stored = matchingName(sectionNames(), kSection);
+    return stored.isNull() ? kSection : stored;
+}
+
+QStringList QSettingsStore::sectionNames() const
+{
+    QStringList sections = m_settings->childGroups();
+    sections.removeIf([](const QString& name) { return !text::equalNoCase(name, kSection); });
+    return sections;
+}
+
+void QSettingsStore::save()
+{
+    makeFilePrivate();
+    m_settings->sync();
+    // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run.
+    if (m_settings->status() != QSettings::NoError && m_status == Status::Ok)
+        m_status = Status::NotSaved;
+    // QSettings opens a file it created itself to group and others; the file holds the rcon password.
+    makeFilePrivate();
+}
+
+void QSettingsStore::makeFilePrivate() const
+{
+    if (!m_iniFile)
+        return;
+    const QFileInfo info(m_location);
+    if (!info.exists()) {
+        // QSaveFile hands an existing file's permissions on to its replacement, so a file created private
+        // here stays private through every later save.
+        QDir().mkpath(info.absolutePath());
+        QFile file(m_location);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kPrivateMode))
+            file.close();
+        return;
+    }
+    if (info.permissions() & kOthersMode)
+        QFile::setPermissions(m_location, kPrivateMode);
+}
+
+bool QSettingsStore::setBrokenFileAside()
+{
+    const QString copy = freeBrokenCopyName();
+    if (copy.isEmpty() || !QFile::rename(m_location, copy))
+        return false;
+    m_brokenCopy = copy;
+    // The damaged file may hold the rcon password as well.
+    QFile::setPermissions(copy, kPrivateMode);
+    auto fresh = std::make_unique<QSettings>(m_location, QSettings::IniFormat);
+    if (fresh->status() != QSettings::NoError)
+        return false;
+    m_settings = std::move(fresh);
+    return true;
+}
+
+QString QSettingsStore::freeBrokenCopyName() const
+{
+    for (int n = 1; n <= kMaxBrokenCopies; ++n) {
+        const QString name = n == 1 ? m_location + QStringLiteral(".broken")
+                                    : m_location + QStringLiteral(".broken-%1").arg(n);
+        const QFileInfo info(name);
+        if (!info.exists() && !info.isSymLink())
+            return name;
+    }
+    return {};
+}
+
+} // namespace spectrel

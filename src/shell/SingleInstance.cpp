@@ -1,0 +1,53 @@
+#include "shell/SingleInstance.h"
+
+#include "shell/ProgramTitle.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+namespace spectrel {
+
+SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::defaultName()
+{
+    // Per user: the home folder names the user on every platform without asking the system for more.
+    const QByteArray user = QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("spectrel-") + QString::fromLatin1(user.left(16));
+}
+
+bool SingleInstance::claim(const QByteArray& message)
+{
+    QLocalSocket other;
+    other.connectToServer(m_name);
+    if (other.waitForConnected(500)) {
+        other.write(message + '\n');
+        other.waitForBytesWritten(1000);
+        other.disconnectFromServer();
+        return false;
+    }
+
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_name)) {
+        // A copy that crashed leaves its socket file behind; nobody answered on it above.
+        QLocalServer::removeServer(m_name);
+        m_server->listen(m_name);
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = m_server->nextPendingConnection()) {
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            connect(s, &QLocalSocket::readyRead, this, [this, s] {
+                while (s->canReadLine())
+                    Q_EMIT messageReceived(s->readLine().trimmed());
+            });
+        }
+    });
+    return true;
+}
+
+} // namespace spectrel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace spectrel {
+
+// Only one copy of the program runs per user. The first copy listens on a local socket; a later copy hands it
+// a message ("raise") and ends. The channel carries one line per message, so further requests can follow.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(QString name, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The per-user channel name the program uses.
+    static QString defaultName();
+
+    // True when this process is the first copy and now listens; false when another copy runs, which has been
+    // handed `message`.
+    bool claim(const QByteArray& message = "raise");
+
+Q_SIGNALS:
+    void messageReceived(const QByteArray& message);
+
+private:
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace spectrel

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "shell/QSettingsStore.h"
+
+#include <memory>
+
+namespace spectrel {
+
+// The current user's settings under the application title: on Linux the INI file
+// "$XDG_CONFIG_HOME/Spectrel by Zovan.ini" (default ~/.config), on Windows the user's registry branch.
+std::unique_ptr<QSettingsStore> openUserSettings();
+
+} // namespace spectrel

@@ -1,0 +1,16 @@
+#include "shell/UserSettings.h"
+
+#include "shell/ProgramTitle.h"
+
+namespace spectrel {
+
+std::unique_ptr<QSettingsStore> openUserSettings()
+{
+    auto settings =
+        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, applicationTitle());
+    // Only the user's own file: values from a system-wide file would survive deleting the settings.
+    settings->setFallbacksEnabled(false);
+    return std::make_unique<QSettingsStore>(std::move(settings));
+}
+
+} // namespace spectrel

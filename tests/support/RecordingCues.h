@@ -1,0 +1,23 @@
+#pragma once
+
+#include "shell/Cues.h"
+
+#include <QList>
+
+namespace spectrel {
+
+// Cues for tests: remembers the ids asked for, in order, and plays nothing.
+class RecordingCues : public Cues {
+public:
+    void PlayCue(int id) override { m_played.append(id); }
+
+    const QList<int>& played() const { return m_played; }
+    // The last cue asked for, 0 when none.
+    int last() const { return m_played.isEmpty() ? 0 : m_played.last(); }
+    void clear() { m_played.clear(); }
+
+private:
+    QList<int> m_played;
+};
+
+} // namespace spectrel

@@ -1,0 +1,185 @@
+#include "ProxySimulator.h"
+
+#include "RconRequest.h"
+
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace spectrel::sim {
+namespace {
+
+// Junk from many senders must not grow the challenge table without bound.
+constexpr qsizetype kMaxChallenges = 4096;
+
+QByteArray senderKey(const QHostAddress& address, quint16 port)
+{
+    return address.toString().toLatin1() + ':' + QByteArray::number(port);
+}
+
+QByteArray printable(QByteArray text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '?';
+    }
+    return text;
+}
+
+} // namespace
+
+ProxySimulator::ProxySimulator(const SimulatorOptions& options, QObject* parent)
+    : QObject(parent), m_options(options), m_game(options), m_silent(options.silent)
+{
+    connect(&m_socket, &QUdpSocket::readyRead, this, &ProxySimulator::readPendingDatagrams);
+}
+
+bool ProxySimulator::listen(QString* error)
+{
+    if (m_socket.bind(m_options.bindAddress, m_options.port))
+        return true;
+    if (error)
+        *error = m_socket.errorString();
+    return false;
+}
+
+void ProxySimulator::readPendingDatagrams()
+{
+    while (m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket.receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        if (m_silent)
+            continue;
+        const std::optional<QByteArray> text = requestText(datagram.data());
+        if (!text) {
+            if (m_options.verbose)
+                std::fprintf(stderr, "hltv-sim: ignored %lld bytes from %s\n",
+                             static_cast<long long>(datagram.data().size()),
+                             senderKey(datagram.senderAddress(), datagram.senderPort()).constData());
+            continue;
+        }
+        handleRequest(*text, datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
+    }
+}
+
+void ProxySimulator::handleRequest(const QByteArray& text, const QHostAddress& sender, quint16 senderPort)
+{
+    const QByteArray key = senderKey(sender, senderPort);
+    if (m_options.verbose)
+        std::fprintf(stderr, "hltv-sim: <- %s %s\n", key.constData(), printable(text).constData());
+
+    if (isChallengeRequest(text)) {
+        answerChallenge(key, sender, senderPort);
+        return;
+    }
+    const std::optional<RconLine> line = parseRconLine(text);
+    if (!line) {
+        if (m_options.verbose)
+            std::fprintf(stderr, "hltv-sim: not an rcon request, ignored\n");
+        return;
+    }
+    // The engine checks the challenge before the password.
+    QByteArray answer;
+    if (!challengeValid(key, line->challenge)) {
+        answer = "Bad challenge.\n";
+    } else if (m_options.password.isEmpty() || line->password != m_options.password) {
+        answer = "Bad rcon_password.\n";
+    } else {
+        if (line->command.isEmpty())
+            return;
+        Q_EMIT commandAccepted(printable(line->command));
+        answer = runCommand(line->command);
+    }
+    if (answer.isEmpty())
+        return;
+    for (const QByteArray& datagram : printReplies(answer))
+        reply(datagram, sender, senderPort);
+}
+
+void ProxySimulator::answerChallenge(const QByteArray& key, const QHostAddress& sender, quint16 senderPort)
+{
+    auto existing = m_challenges.find(key);
+    if (existing == m_challenges.end() || existing->expiry.hasExpired()) {
+        if (m_challenges.size() >= kMaxChallenges)
+            forgetStaleChallenges();
+        Challenge challenge;
+        // Nine or ten digits, like the engine's.
+        challenge.value = QRandomGenerator::global()->bounded(100000000u, 4294967295u);
+        existing = m_challenges.insert(key, challenge);
+    }
+    existing->expiry.setRemainingTime(qint64(m_options.challengeLifetimeSeconds) * 1000);
+    reply(challengeReply(existing->value), sender, senderPort);
+}
+
+bool ProxySimulator::challengeValid(const QByteArray& key, const QByteArray& challenge) const
+{
+    const auto found = m_challenges.constFind(key);
+    if (found == m_challenges.constEnd() || found->expiry.hasExpired())
+        return false;
+    if (challenge.size() > 10)
+        return false;
+    for (char c : challenge) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    bool ok = false;
+    const qulonglong value = challenge.toULongLong(&ok);
+    return ok && value == found->value;
+}
+
+QByteArray ProxySimulator::runCommand(const QByteArray& command)
+{
+    QByteArray arguments;
+    const QByteArray name = firstArgument(command, &arguments).toLower();
+    if (name == "status")
+        return m_game.statusReport(m_socket.localAddress().toString().toLatin1() + ':' +
+                                   QByteArray::number(m_socket.localPort()));
+    if (name == "record")
+        return m_game.record(arguments).reply;
+    if (name == "stoprecording")
+        return m_game.stopRecording().reply;
+    if (name == "say") {
+        if (!m_options.sayEcho)
+            return {};
+        QByteArray text = arguments;
+        if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"'))
+            text = text.mid(1, text.size() - 2);
+        return "HLTV: " + text + "\n";
+    }
+    return "Unknown command \"" + name + "\".\n";
+}
+
+void ProxySimulator::reply(const QByteArray& datagram, const QHostAddress& receiver, quint16 receiverPort)
+{
+    if (m_options.dropRate > 0 && QRandomGenerator::global()->generateDouble() < m_options.dropRate) {
+        if (m_options.verbose)
+            std::fprintf(stderr, "hltv-sim: reply dropped on purpose\n");
+        return;
+    }
+    auto send = [this, datagram, receiver, receiverPort] {
+        if (m_socket.writeDatagram(datagram, receiver, receiverPort) < 0)
+            std::fprintf(stderr, "hltv-sim: sending a reply failed: %s\n",
+                         qPrintable(m_socket.errorString()));
+        else if (m_options.verbose)
+            std::fprintf(stderr, "hltv-sim: -> %s %s\n", senderKey(receiver, receiverPort).constData(),
+                         printable(datagram.mid(4)).constData());
+    };
+    if (m_options.replyDelayMs > 0)
+        QTimer::singleShot(m_options.replyDelayMs, this, send);
+    else
+        send();
+}
+
+void ProxySimulator::forgetStaleChallenges()
+{
+    m_challenges.removeIf([](const std::pair<const QByteArray&, Challenge&>& entry) {
+        return entry.second.expiry.hasExpired();
+    });
+    if (m_challenges.size() >= kMaxChallenges)
+        m_challenges.clear();
+}
+
+} // namespace spectrel::sim
