@@ -16,7 +16,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
-    QGuiApplication::setApplicationDisplayName(applicationTitle());
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/spectrel.png")));
 
     // A second copy hands the first one the word to come to the front, and ends without a trace.

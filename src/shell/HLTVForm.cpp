@@ -67,7 +67,9 @@ void setListIndex(QComboBox* list, std::int16_t index)
 {
     if (index < -1 || index >= list->count())
         throw RuntimeFailure::invalidPropertyValue();
-    list->setCurrentIndex(index);
+    // Qt reports a change even when the list already shows that position; only a real change runs a handler.
+    if (list->currentIndex() != index)
+        list->setCurrentIndex(index);
 }
 
 void paintBackground(QWidget* w, const QColor& colour)

@@ -24,7 +24,7 @@ void quietAudioProbe(QtMsgType type, const QMessageLogContext& context, const QS
 
 bool defaultOutputPresent()
 {
-    g_previousHandler = qInstallMessageHandler(nullptr); (void)quietAudioProbe;
+    g_previousHandler = qInstallMessageHandler(quietAudioProbe);
     const bool present = !QMediaDevices::defaultAudioOutput().isNull();
     qInstallMessageHandler(g_previousHandler);
     return present;

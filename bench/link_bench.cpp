@@ -1,0 +1,302 @@
+// How much the link costs over a bare UDP client: `status` requests through ProxySession against the
+// simulator, next to a blocking POSIX socket doing the same two exchanges (challenge, then the command) as
+// the floor, and the same exchanges on Qt's event loop as a yardstick. Prints key=value lines; it never fails
+// on time.
+
+#include "BenchFigures.h"
+#include "BenchSimulator.h"
+#include "link/ProxySession.h"
+#include "support/RecordingCues.h"
+#include "support/ScriptedNotices.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+using namespace spectrel;
+using namespace spectrel::bench;
+
+namespace {
+
+constexpr int kWarmUp = 50;
+constexpr int kRequests = 2000;
+// The clients take turns in blocks, so that drift in the machine's speed (other load, clock scaling) falls
+// on all alike; the order within a round rotates too.
+constexpr int kBlock = 100;
+
+class BenchControls : public SessionControls {
+public:
+    QString port;
+
+    bool ConnectionFieldsInvalid() override { return false; }
+    QString serverText() const override { return QStringLiteral("127.0.0.1"); }
+    QString portText() const override { return port; }
+    QString passwordText() const override { return QStringLiteral("demo"); }
+    void clearServerAndPort() override {}
+    void trapFailure(const RuntimeFailure& f) override
+    {
+        std::fprintf(stderr, "link_bench: trapped failure: %s\n", qPrintable(f.description()));
+    }
+    void closeProgram() override
+    {
+        std::fprintf(stderr, "link_bench: the link asked to close the program\n");
+    }
+};
+
+// The floor: the same exchanges with nothing but system calls and a byte search.
+class FloorClient {
+public:
+    explicit FloorClient(quint16 port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        ::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+        timeval timeout{2, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        m_proxy.sin_family = AF_INET;
+        m_proxy.sin_port = htons(port);
+        m_proxy.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ~FloorClient() { ::close(m_fd); }
+    FloorClient(const FloorClient&) = delete;
+    FloorClient& operator=(const FloorClient&) = delete;
+
+    bool valid() const { return m_fd >= 0; }
+
+    bool status()
+    {
+        static const char kChallenge[] = "\xFF\xFF\xFF\xFF"
+                                         "challenge rcon";
+        if (!send(kChallenge, sizeof kChallenge)) // with the terminating 0x00
+            return false;
+        const ssize_t n = receive();
+        static const char kMarker[] = "challenge rcon ";
+        const char* at =
+            n > 0 ? static_cast<const char*>(memmem(m_buffer, size_t(n), kMarker, sizeof kMarker - 1))
+                  : nullptr;
+        if (!at)
+            return false;
+        const char* number = at + sizeof kMarker - 1;
+        const char* end = static_cast<const char*>(memchr(number, '\n', size_t(m_buffer + n - number)));
+        if (!end)
+            return false;
+
+        char line[128];
+        const int length = std::snprintf(line, sizeof line, "\xFF\xFF\xFF\xFFrcon %.*s \"demo\" status",
+                                         int(end - number), number);
+        if (length <= 0 || length >= int(sizeof line) || !send(line, size_t(length) + 1))
+            return false;
+        const ssize_t m = receive();
+        static const char kStatus[] = "--- HLTV Status ---";
+        return m > 0 && memmem(m_buffer, size_t(m), kStatus, sizeof kStatus - 1) != nullptr;
+    }
+
+private:
+    bool send(const char* data, size_t size)
+    {
+        return ::sendto(m_fd, data, size, 0, reinterpret_cast<const sockaddr*>(&m_proxy), sizeof m_proxy) ==
+               ssize_t(size);
+    }
+    ssize_t receive()
+    {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        return ::recvfrom(m_fd, m_buffer, sizeof m_buffer, 0, reinterpret_cast<sockaddr*>(&from),
+                          &fromLength);
+    }
+
+    int m_fd = -1;
+    sockaddr_in m_proxy{};
+    char m_buffer[65536];
+};
+
+// Not a target, a yardstick: the least a client on Qt's event loop does for the same exchanges (one socket,
+// one nested loop per request, a time-out), so that the cost of the event loop itself can be told apart from
+// the link's own.
+class EventLoopClient : public QObject {
+public:
+    explicit EventLoopClient(quint16 port) : m_port(port)
+    {
+        m_socket.bind(QHostAddress::AnyIPv4, 0);
+        m_timeout.setSingleShot(true);
+        m_timeout.setInterval(2000);
+        connect(&m_timeout, &QTimer::timeout, &m_loop, [this] { m_loop.exit(1); });
+        connect(&m_socket, &QUdpSocket::readyRead, this, [this] { readReplies(); });
+    }
+
+    bool status()
+    {
+        m_waitingForChallenge = true;
+        m_timeout.start();
+        send(QByteArrayLiteral("challenge rcon"));
+        const bool ok = m_loop.exec() == 0;
+        m_timeout.stop();
+        return ok;
+    }
+
+private:
+    void send(const QByteArray& text)
+    {
+        m_socket.writeDatagram(QByteArray("\xFF\xFF\xFF\xFF", 4) + text + QByteArray(1, '\0'),
+                               QHostAddress::LocalHost, m_port);
+    }
+    void readReplies()
+    {
+        while (m_socket.hasPendingDatagrams()) {
+            const QByteArray d = m_socket.receiveDatagram().data();
+            if (!m_waitingForChallenge) {
+                m_loop.exit(d.contains("--- HLTV Status ---") ? 0 : 1);
+                continue;
+            }
+            const qsizetype at = d.indexOf("challenge rcon ");
+            const qsizetype end = at < 0 ? -1 : d.indexOf('\n', at);
+            if (end < 0) {
+                m_loop.exit(1);
+                continue;
+            }
+            m_waitingForChallenge = false;
+            send("rcon " + d.mid(at + 15, end - at - 15) + " \"demo\" status");
+        }
+    }
+
+    quint16 m_port;
+    QUdpSocket m_socket;
+    QEventLoop m_loop;
+    QTimer m_timeout;
+    bool m_waitingForChallenge = false;
+};
+
+struct Series {
+    std::vector<std::int64_t> wallNs;
+    std::int64_t cpuNs = 0;
+    std::int64_t userNs = 0;
+    std::int64_t systemNs = 0;
+    int errors = 0;
+};
+
+// Runs `count` requests of one client into `series`: each request's wall time, and the CPU of the whole
+// block.
+template <typename Request> void runBlock(int count, Series& series, Request request)
+{
+    QElapsedTimer timer;
+    const CpuSplit splitBefore = processCpuSplit();
+    const std::int64_t cpuBefore = processCpuNs();
+    for (int i = 0; i < count; ++i) {
+        timer.start();
+        const bool ok = request();
+        series.wallNs.push_back(timer.nsecsElapsed());
+        series.errors += ok ? 0 : 1;
+    }
+    series.cpuNs += processCpuNs() - cpuBefore;
+    const CpuSplit splitAfter = processCpuSplit();
+    series.userNs += splitAfter.userNs - splitBefore.userNs;
+    series.systemNs += splitAfter.systemNs - splitBefore.systemNs;
+}
+
+void printSeries(const char* name, Series& s)
+{
+    const double requests = double(s.wallNs.size());
+    const QByteArray prefix(name);
+    printFigure(prefix + "_p50_us", percentile(s.wallNs, 50) / 1000.0);
+    printFigure(prefix + "_p99_us", percentile(s.wallNs, 99) / 1000.0);
+    printFigure(prefix + "_cpu_us_per_request", double(s.cpuNs) / requests / 1000.0);
+    // The split comes from getrusage, which is coarser than the CPU clock; it shows where the time goes.
+    printFigure(prefix + "_user_cpu_us_per_request", double(s.userNs) / requests / 1000.0);
+    printFigure(prefix + "_system_cpu_us_per_request", double(s.systemNs) / requests / 1000.0);
+    printCount(prefix + "_errors", s.errors);
+}
+
+int hundredTwipsEach(const QString& s)
+{
+    return int(s.size()) * 100;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+
+    BenchSimulator sim;
+    if (!sim.start()) {
+        std::fprintf(stderr, "link_bench: cannot start the simulator %s: %s\n",
+                     qPrintable(BenchSimulator::program()), qPrintable(sim.errorText()));
+        return 1;
+    }
+
+    ScriptedNotices notices;
+    RecordingCues cues;
+    BenchControls controls;
+    controls.port = sim.portText();
+    ProxySession session{controls, notices, cues, hundredTwipsEach};
+    if (session.link().bindSocket(0) != RconLink::BindResult::Bound) {
+        std::fprintf(stderr, "link_bench: cannot bind the link's socket\n");
+        return 1;
+    }
+    FloorClient floor(sim.port());
+    if (!floor.valid()) {
+        std::fprintf(stderr, "link_bench: cannot open the floor's socket\n");
+        return 1;
+    }
+    EventLoopClient qtLoop(sim.port());
+    const auto linkRequest = [&session] { return session.QueryStatus(); };
+    const auto floorRequest = [&floor] { return floor.status(); };
+    const auto qtLoopRequest = [&qtLoop] { return qtLoop.status(); };
+
+    Series warmUp;
+    runBlock(kWarmUp, warmUp, linkRequest);
+    runBlock(kWarmUp, warmUp, floorRequest);
+    runBlock(kWarmUp, warmUp, qtLoopRequest);
+
+    Series link;
+    Series bare;
+    Series loop;
+    for (Series* series : {&link, &bare, &loop})
+        series->wallNs.reserve(kRequests);
+    const std::function<void()> blocks[] = {
+        [&] { runBlock(kBlock, link, linkRequest); },
+        [&] { runBlock(kBlock, bare, floorRequest); },
+        [&] { runBlock(kBlock, loop, qtLoopRequest); },
+    };
+    for (int round = 0; round < kRequests / kBlock; ++round) {
+        for (int i = 0; i < 3; ++i)
+            blocks[(round + i) % 3]();
+    }
+
+    std::printf(
+        "# %d status requests each after %d warm-up requests each; the clients take turns in blocks of %d "
+        "(the order rotating each round) against one simulator on 127.0.0.1:%u\n",
+        kRequests, kWarmUp, kBlock, unsigned(sim.port()));
+    std::printf(
+        "# targets: link p50 <= 1.3x the floor's, link CPU per request <= 2x the floor's (client process "
+        "CPU only)\n");
+    printSeries("link", link);
+    printSeries("floor", bare);
+    std::printf(
+        "# qtloop: the same exchanges on Qt's event loop (QUdpSocket, QEventLoop, QTimer); a yardstick, "
+        "not a target\n");
+    printSeries("qtloop", loop);
+    printCount("warmup_errors", warmUp.errors);
+    printCount("sim_accepted_commands", sim.acceptedCommands());
+    printCount("sim_expected_commands", 3LL * (kWarmUp + kRequests));
+    printFigure("ratio_p50_vs_qtloop", percentile(link.wallNs, 50) / percentile(loop.wallNs, 50));
+    printFigure("ratio_cpu_vs_qtloop", double(link.cpuNs) / double(loop.cpuNs));
+    printFigure("ratio_p50_vs_floor", percentile(link.wallNs, 50) / percentile(bare.wallNs, 50));
+    printFigure("ratio_cpu_vs_floor", double(link.cpuNs) / double(bare.cpuNs));
+    return 0;
+}
