@@ -1,9 +1,12 @@
 #include "shell/SoundEffectCues.h"
 
 #include <QAudioDevice> // before QMediaDevices: Qt 6.4 needs the complete type for QList<QAudioDevice>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMediaDevices>
 #include <QSoundEffect>
+#include <QThread>
 #include <QUrl>
 
 namespace spectrel {
@@ -32,9 +35,34 @@ bool defaultOutputPresent()
 
 const int cueIds[] = {CueClick, CueFailure, CueHotkey, CueStart, CueFinish};
 
+// The effect learns that its sound is loaded through a queued call from Qt's loading thread, addressed to the
+// effect or an object inside it. Delivering only those leaves the rest of the program's events alone.
+void deliverLoadNotices(QSoundEffect* effect)
+{
+    QCoreApplication::sendPostedEvents(effect, QEvent::MetaCall);
+    const auto parts = effect->findChildren<QObject*>();
+    for (QObject* part : parts)
+        QCoreApplication::sendPostedEvents(part, QEvent::MetaCall);
+}
+
 } // namespace
 
 SoundEffectCues::SoundEffectCues(QObject* parent) : QObject(parent) {}
+
+// Qt 6.4 keeps loading a sound whose effect is gone, and when the program ends during such a load, the sound
+// cache that Qt tears down at exit waits for its loading thread while holding the lock that thread needs: the
+// process hangs. So the loads still running are seen through here, for a few seconds at most.
+SoundEffectCues::~SoundEffectCues()
+{
+    const QDeadlineTimer deadline(3000);
+    for (QSoundEffect* effect : std::as_const(m_effects)) {
+        while (effect->status() == QSoundEffect::Loading && !deadline.hasExpired()) {
+            deliverLoadNotices(effect);
+            if (effect->status() == QSoundEffect::Loading)
+                QThread::msleep(1);
+        }
+    }
+}
 
 QString SoundEffectCues::cueResource(int id)
 {

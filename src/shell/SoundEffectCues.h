@@ -17,6 +17,10 @@ class SoundEffectCues : public QObject, public Cues {
 
 public:
     explicit SoundEffectCues(QObject* parent = nullptr);
+    // Lets a sound that is still loading finish first (briefly, and without running the program's other
+    // events): the program must not end in the middle of a load. Destroy it after the event loop has ended,
+    // not from a handler.
+    ~SoundEffectCues() override;
 
     // Stops the cue still playing, then starts `id` without waiting for it. An id without a sound stops the
     // previous cue all the same and plays nothing.

@@ -2,11 +2,13 @@
 #include "support/RecordingCues.h"
 
 #include <QAudioDevice>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMediaDevices>
+#include <QProcess>
 #include <QSoundEffect>
-#include <QTest>
 #include <QtEndian>
+#include <QTest>
 
 using namespace spectrel;
 
@@ -29,8 +31,14 @@ struct WaveInfo {
     qint64 dataBytes = -1;
 };
 
-quint32 le32(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
-quint16 le16(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
+quint32 le32(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+quint16 le16(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
 
 // Walks the RIFF chunks rather than assuming the 44-byte canonical header.
 WaveInfo readWave(const QByteArray& bytes)
@@ -41,7 +49,8 @@ WaveInfo readWave(const QByteArray& bytes)
         return info;
     }
     if (le32(bytes, 4) != quint32(bytes.size() - 8)) {
-        info.error = QStringLiteral("RIFF size %1 for a file of %2 bytes").arg(le32(bytes, 4)).arg(bytes.size());
+        info.error =
+            QStringLiteral("RIFF size %1 for a file of %2 bytes").arg(le32(bytes, 4)).arg(bytes.size());
         return info;
     }
     qsizetype at = 12;
@@ -84,6 +93,7 @@ private Q_SLOTS:
     void newCueCutsOff_data();
     void newCueCutsOff();
     void preload();
+    void endsWhileLoading();
     void recordingCues();
 
 private:
@@ -108,7 +118,10 @@ void CuesTest::init()
     s_previous = qInstallMessageHandler(noteMessage);
 }
 
-void CuesTest::cleanup() { qInstallMessageHandler(s_previous); }
+void CuesTest::cleanup()
+{
+    qInstallMessageHandler(s_previous);
+}
 
 void CuesTest::sounds_data()
 {
@@ -153,8 +166,8 @@ void CuesTest::noSoundForId()
     QVERIFY(cues.findChildren<QSoundEffect*>().isEmpty());
 }
 
-// A machine without a sound output (a build server) hears nothing and the log stays clean. This must be the first
-// test to touch the audio service: the service is set up, and complains, only once per process.
+// A machine without a sound output (a build server) hears nothing and the log stays clean. This must be the
+// first test to touch the audio service: the service is set up, and complains, only once per process.
 void CuesTest::silentWithoutOutput()
 {
     SoundEffectCues cues;
@@ -233,6 +246,27 @@ void CuesTest::preload()
     QVERIFY(silent.findChildren<QSoundEffect*>().isEmpty());
 }
 
+// The program may end right after a cue has been asked for, while its sound is still loading; it must still
+// end. Run in a child process (see main) because a hang happens in the clean-up after main returns.
+void CuesTest::endsWhileLoading()
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SPECTREL_CUES_END_WHILE_LOADING"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setStandardErrorFile(QProcess::nullDevice()); // a machine without sound says so
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForStarted());
+    const bool ended = child.waitForFinished(60000);
+    if (!ended) {
+        child.kill();
+        child.waitForFinished();
+    }
+    QVERIFY2(ended, "the process hung on its way out");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+}
+
 void CuesTest::recordingCues()
 {
     RecordingCues cues;
@@ -243,5 +277,18 @@ void CuesTest::recordingCues()
     QCOMPARE(cues.last(), 100);
 }
 
-QTEST_GUILESS_MAIN(CuesTest)
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("SPECTREL_CUES_END_WHILE_LOADING")) {
+        QCoreApplication app(argc, argv);
+        AudibleCues cues;
+        cues.preload();
+        cues.PlayCue(CueFinish);
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    CuesTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "cues_test.moc"

@@ -96,18 +96,27 @@ void NoticesTest::body_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("body");
 
-    QTest::newRow("warning ending in three blanks gets six")
-        << "HLTV proxy already recording   " << "HLTV proxy already recording      ";
-    QTest::newRow("two lines") << "A\r\nB" << "A   \r\nB   ";
-    QTest::newRow("empty") << "" << "   ";
-    QTest::newRow("only a line break") << "\r\n" << "   \r\n   ";
-    QTest::newRow("empty line between") << "A\r\n\r\nB" << "A   \r\n   \r\nB   ";
-    QTest::newRow("ends in a line break") << "A\r\n" << "A   \r\n   ";
+    QTest::newRow("warning ending in three blanks gets six") << "HLTV proxy already recording   "
+                                                             << "HLTV proxy already recording      ";
+    QTest::newRow("two lines") << "A\r\nB"
+                               << "A   \r\nB   ";
+    QTest::newRow("empty") << ""
+                           << "   ";
+    QTest::newRow("only a line break") << "\r\n"
+                                       << "   \r\n   ";
+    QTest::newRow("empty line between") << "A\r\n\r\nB"
+                                        << "A   \r\n   \r\nB   ";
+    QTest::newRow("ends in a line break") << "A\r\n"
+                                          << "A   \r\n   ";
     // Only the CR LF pair is a line break here; lone LF or CR stay as they are.
-    QTest::newRow("lone LF") << "A\nB" << "A\nB   ";
-    QTest::newRow("lone CR") << "A\rB" << "A\rB   ";
-    QTest::newRow("CR before the pair") << "A\r\r\nB" << "A\r   \r\nB   ";
-    QTest::newRow("LF CR is not a pair") << "A\n\rB" << "A\n\rB   ";
+    QTest::newRow("lone LF") << "A\nB"
+                             << "A\nB   ";
+    QTest::newRow("lone CR") << "A\rB"
+                             << "A\rB   ";
+    QTest::newRow("CR before the pair") << "A\r\r\nB"
+                                        << "A\r   \r\nB   ";
+    QTest::newRow("LF CR is not a pair") << "A\n\rB"
+                                         << "A\n\rB   ";
 }
 
 void NoticesTest::body()
@@ -122,10 +131,14 @@ void NoticesTest::caption_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("caption");
 
-    QTest::newRow("warning") << "Warning" << "Spectrel by Zovan v1.2.9 - Warning";
-    QTest::newRow("error") << "Error" << "Spectrel by Zovan v1.2.9 - Error";
-    QTest::newRow("several words") << "Delete registry entries" << "Spectrel by Zovan v1.2.9 - Delete registry entries";
-    QTest::newRow("empty kind") << "" << "Spectrel by Zovan v1.2.9 - ";
+    QTest::newRow("warning") << "Warning"
+                             << "Spectrel by Zovan v1.2.9 - Warning";
+    QTest::newRow("error") << "Error"
+                           << "Spectrel by Zovan v1.2.9 - Error";
+    QTest::newRow("several words") << "Delete registry entries"
+                                   << "Spectrel by Zovan v1.2.9 - Delete registry entries";
+    QTest::newRow("empty kind") << ""
+                                << "Spectrel by Zovan v1.2.9 - ";
 }
 
 void NoticesTest::caption()
@@ -154,31 +167,34 @@ void NoticesTest::messageBox_data()
     const int retryCancel = QMessageBox::Retry | QMessageBox::Cancel;
     const int yesNo = QMessageBox::Yes | QMessageBox::No;
 
-    QTest::newRow("16 ok") << 16 << "Overflow" << "Error" << int(QMessageBox::Critical) << okOnly
-                           << int(QMessageBox::Ok) << Press::Button << int(QMessageBox::Ok) << 1;
-    QTest::newRow("16 escape") << 16 << "Overflow" << "Error" << int(QMessageBox::Critical) << okOnly
-                               << int(QMessageBox::Ok) << Press::Escape << 0 << 1;
-    QTest::newRow("48 ok") << 48 << "HLTV proxy already recording   " << "Warning" << int(QMessageBox::Warning)
-                           << okOnly << int(QMessageBox::Ok) << Press::Button << int(QMessageBox::Ok) << 1;
-    QTest::newRow("48 window closed") << 48 << "HLTV proxy already recording   " << "Warning"
-                                      << int(QMessageBox::Warning) << okOnly << int(QMessageBox::Ok)
-                                      << Press::CloseWindow << 0 << 1;
+    QTest::newRow("16 ok") << 16 << "Overflow"
+                           << "Error" << int(QMessageBox::Critical) << okOnly << int(QMessageBox::Ok)
+                           << Press::Button << int(QMessageBox::Ok) << 1;
+    QTest::newRow("16 escape") << 16 << "Overflow"
+                               << "Error" << int(QMessageBox::Critical) << okOnly << int(QMessageBox::Ok)
+                               << Press::Escape << 0 << 1;
+    QTest::newRow("48 ok") << 48 << "HLTV proxy already recording   "
+                           << "Warning" << int(QMessageBox::Warning) << okOnly << int(QMessageBox::Ok)
+                           << Press::Button << int(QMessageBox::Ok) << 1;
+    QTest::newRow("48 window closed") << 48 << "HLTV proxy already recording   "
+                                      << "Warning" << int(QMessageBox::Warning) << okOnly
+                                      << int(QMessageBox::Ok) << Press::CloseWindow << 0 << 1;
     QTest::newRow("53 retry") << 53 << busy << "Warning" << int(QMessageBox::Warning) << retryCancel
                               << int(QMessageBox::Retry) << Press::Button << int(QMessageBox::Retry) << 4;
     QTest::newRow("53 cancel") << 53 << busy << "Warning" << int(QMessageBox::Warning) << retryCancel
                                << int(QMessageBox::Retry) << Press::Button << int(QMessageBox::Cancel) << 2;
-    QTest::newRow("53 enter takes retry") << 53 << busy << "Warning" << int(QMessageBox::Warning) << retryCancel
-                                          << int(QMessageBox::Retry) << Press::Enter << 0 << 4;
+    QTest::newRow("53 enter takes retry") << 53 << busy << "Warning" << int(QMessageBox::Warning)
+                                          << retryCancel << int(QMessageBox::Retry) << Press::Enter << 0 << 4;
     QTest::newRow("53 escape") << 53 << busy << "Warning" << int(QMessageBox::Warning) << retryCancel
                                << int(QMessageBox::Retry) << Press::Escape << 0 << 2;
     QTest::newRow("53 window closed") << 53 << busy << "Warning" << int(QMessageBox::Warning) << retryCancel
                                       << int(QMessageBox::Retry) << Press::CloseWindow << 0 << 2;
-    QTest::newRow("64 ok") << 64 << "This is the latest version of Spectrel by Zovan" << "Update check"
-                           << int(QMessageBox::Information) << okOnly << int(QMessageBox::Ok) << Press::Button
-                           << int(QMessageBox::Ok) << 1;
-    QTest::newRow("64 two lines, escape") << 64 << "Welcome\r\nRead the notes" << "Welcome notes"
-                                          << int(QMessageBox::Information) << okOnly << int(QMessageBox::Ok)
-                                          << Press::Escape << 0 << 1;
+    QTest::newRow("64 ok") << 64 << "This is the latest version of Spectrel by Zovan"
+                           << "Update check" << int(QMessageBox::Information) << okOnly
+                           << int(QMessageBox::Ok) << Press::Button << int(QMessageBox::Ok) << 1;
+    QTest::newRow("64 two lines, escape") << 64 << "Welcome\r\nRead the notes"
+                                          << "Welcome notes" << int(QMessageBox::Information) << okOnly
+                                          << int(QMessageBox::Ok) << Press::Escape << 0 << 1;
     QTest::newRow("68 yes") << 68 << question << "Delete registry entries" << int(QMessageBox::Information)
                             << yesNo << int(QMessageBox::Yes) << Press::Button << int(QMessageBox::Yes) << 6;
     QTest::newRow("68 no") << 68 << question << "Delete registry entries" << int(QMessageBox::Information)
@@ -190,9 +206,9 @@ void NoticesTest::messageBox_data()
     QTest::newRow("68 window closed") << 68 << question << "Update check" << int(QMessageBox::Information)
                                       << yesNo << int(QMessageBox::Yes) << Press::CloseWindow << 0 << 7;
     // A failure description may hold markup characters; they must read as written.
-    QTest::newRow("markup stays text") << 16 << "<b>bad</b> &amp; <i>worse</i>" << "Error"
-                                       << int(QMessageBox::Critical) << okOnly << int(QMessageBox::Ok)
-                                       << Press::Button << int(QMessageBox::Ok) << 1;
+    QTest::newRow("markup stays text") << 16 << "<b>bad</b> &amp; <i>worse</i>"
+                                       << "Error" << int(QMessageBox::Critical) << okOnly
+                                       << int(QMessageBox::Ok) << Press::Button << int(QMessageBox::Ok) << 1;
 }
 
 void NoticesTest::messageBox()
@@ -259,15 +275,16 @@ void NoticesTest::ownerlessBox()
         seen = look(box);
         QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
     });
-    QCOMPARE(notices.ShowNotice(QStringLiteral("Download the new version?"), NoticeYesNo, QStringLiteral("Update check")),
+    QCOMPARE(notices.ShowNotice(QStringLiteral("Download the new version?"), NoticeYesNo,
+                                QStringLiteral("Update check")),
              int(AnswerNo));
     QVERIFY(seen.found);
     QCOMPARE(seen.parent, nullptr);
     QVERIFY(seen.modal);
 }
 
-// The error trap unloads the main window; if that happens while a notice is open, the box goes with its owner and
-// the notice answers as if it had been dismissed.
+// The error trap unloads the main window; if that happens while a notice is open, the box goes with its owner
+// and the notice answers as if it had been dismissed.
 void NoticesTest::ownerGoneWhileOpen()
 {
     auto* owner = new QWidget;
@@ -299,7 +316,9 @@ void NoticesTest::scriptedAnswers()
     QCOMPARE(notices.ShowNotice(QStringLiteral("busy"), NoticeRetryCancel, QStringLiteral("Warning")), 2);
     // Unscripted notices take the box's first button.
     QCOMPARE(notices.ShowNotice(QStringLiteral("busy"), NoticeRetryCancel, QStringLiteral("Warning")), 4);
-    QCOMPARE(notices.ShowNotice(QStringLiteral("delete?"), NoticeYesNo, QStringLiteral("Delete registry entries")), 6);
+    QCOMPARE(
+        notices.ShowNotice(QStringLiteral("delete?"), NoticeYesNo, QStringLiteral("Delete registry entries")),
+        6);
     QCOMPARE(notices.ShowNotice(QStringLiteral("oops"), NoticeError, QStringLiteral("Error")), 1);
     QCOMPARE(notices.count(), 5);
     QCOMPARE(notices.shown().at(3).kind, QStringLiteral("Delete registry entries"));

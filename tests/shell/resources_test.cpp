@@ -45,7 +45,8 @@ void ResourcesTest::pictures()
 void ResourcesTest::sounds()
 {
     for (int id = 101; id <= 105; ++id)
-        QVERIFY2(QFile::exists(QStringLiteral(":/resources/cue%1.wav").arg(id)), qPrintable(QString::number(id)));
+        QVERIFY2(QFile::exists(QStringLiteral(":/resources/cue%1.wav").arg(id)),
+                 qPrintable(QString::number(id)));
 }
 
 QTEST_GUILESS_MAIN(ResourcesTest)

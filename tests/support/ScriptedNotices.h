@@ -11,8 +11,8 @@
 
 namespace spectrel {
 
-// Notices for tests: records every notice and answers with the codes queued by answerNext(), in order; when the
-// queue is empty, with the box's first (default) button. Link spectrel_services for the button table.
+// Notices for tests: records every notice and answers with the codes queued by answerNext(), in order; when
+// the queue is empty, with the box's first (default) button. Link spectrel_services for the button table.
 class ScriptedNotices : public Notices {
 public:
     struct Shown {
