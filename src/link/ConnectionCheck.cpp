@@ -10,7 +10,8 @@ std::optional<ConnectionProblem> connectionFieldsProblem(const QString& server, 
     if (port.isEmpty())
         return ConnectionProblem{ConnectionProblem::Port, QStringLiteral("Invalid port specified   ")};
     if (password.isEmpty())
-        return ConnectionProblem{ConnectionProblem::Password, QStringLiteral("Invalid rcon password specified   ")};
+        return ConnectionProblem{ConnectionProblem::Password,
+                                 QStringLiteral("Invalid rcon password specified   ")};
     return std::nullopt;
 }
 

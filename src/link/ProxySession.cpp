@@ -9,18 +9,24 @@ namespace spectrel {
 ProxySession::ProxySession(SessionControls& controls, Notices& notices, Cues& cues, TextWidth widthTwips,
                            QObject* parent)
     : QObject(parent), m_controls(controls), m_cues(cues), m_widthTwips(std::move(widthTwips)),
-      m_link(*this, notices, cues, this)
+      m_link(controls, *this, notices, cues, this)
 {
 }
 
-bool ProxySession::QueryStatus() { return m_link.request(QStringLiteral("status"), rcon::kStatusDone); }
+bool ProxySession::QueryStatus()
+{
+    return m_link.request(QStringLiteral("status"), rcon::kStatusDone);
+}
 
 bool ProxySession::StartRecording(const QString& demoName)
 {
     return recordingRequest(QStringLiteral("record \"") + demoName + QStringLiteral("\""), rcon::kRecordDone);
 }
 
-bool ProxySession::StopRecording() { return recordingRequest(QStringLiteral("stoprecording"), rcon::kStopDone); }
+bool ProxySession::StopRecording()
+{
+    return recordingRequest(QStringLiteral("stoprecording"), rcon::kStopDone);
+}
 
 bool ProxySession::SayToSpectators(const QString& text)
 {
@@ -45,8 +51,7 @@ void ProxySession::ResetToOffline()
 
 void ProxySession::statusReportArrived(const QString& s)
 {
-    const StatusReading reading =
-        readStatusReport(s, m_spectators, m_controls.countdownMode(), m_widthTwips);
+    const StatusReading reading = readStatusReport(s, m_spectators, m_controls.countdownMode(), m_widthTwips);
     switch (reading.outcome) {
     case StatusReading::Outcome::NoGameServer:
         ResetToOffline();

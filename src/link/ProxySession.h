@@ -15,16 +15,8 @@ class Cues;
 class Notices;
 
 // What a session needs from the program around it: the main window, or the command-line companion.
-class SessionControls {
+class SessionControls : public ConnectionOwner {
 public:
-    virtual ~SessionControls() = default;
-
-    virtual bool ConnectionFieldsInvalid() = 0;
-    virtual QString serverText() const = 0;
-    virtual QString portText() const = 0;
-    virtual QString passwordText() const = 0;
-    virtual void clearServerAndPort() = 0;
-
     // Going offline also ends a countdown and the automatic refresh, where the program has them.
     virtual void offlineControls() {}
     // The panel (labels, colours, buttons) changed.
@@ -35,14 +27,11 @@ public:
     virtual bool countdownRunning() const { return false; }
     virtual bool announceStart() const { return false; }
     virtual bool announceEnd() const { return false; }
-
-    virtual void trapFailure(const RuntimeFailure& failure) = 0;
-    virtual void closeProgram() = 0;
 };
 
 // The proxy as the rest of the program sees it: the four requests, the status panel they keep up to date,
 // and the handling of the proxy's recording replies.
-class ProxySession : public QObject, private RconLinkHost {
+class ProxySession : public QObject, private ReplyReaders {
     Q_OBJECT
 public:
     ProxySession(SessionControls& controls, Notices& notices, Cues& cues, TextWidth widthTwips,
@@ -62,16 +51,9 @@ public:
     void ResetToOffline() override;
 
 private:
-    bool ConnectionFieldsInvalid() override { return m_controls.ConnectionFieldsInvalid(); }
-    QString serverText() const override { return m_controls.serverText(); }
-    QString portText() const override { return m_controls.portText(); }
-    QString passwordText() const override { return m_controls.passwordText(); }
-    void clearServerAndPort() override { m_controls.clearServerAndPort(); }
     void statusReportArrived(const QString& s) override;
     void recordingStartedArrived() override;
     void recordingCompletedArrived() override;
-    void trapFailure(const RuntimeFailure& failure) override { m_controls.trapFailure(failure); }
-    void closeProgram() override { m_controls.closeProgram(); }
 
     bool recordingRequest(const QString& command, const QString& doneCode);
 

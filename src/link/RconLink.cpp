@@ -33,7 +33,8 @@ namespace {
 
 const QString kUnreachable = QStringLiteral("No internet connection or HLTV server not running   ");
 
-// Sets a flag for the duration of a scope; socket errors raised by our own calls are handled where they occur.
+// Sets a flag for the duration of a scope; socket errors raised by our own calls are handled where they
+// occur.
 class FlagScope {
 public:
     explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
@@ -46,15 +47,19 @@ private:
 
 } // namespace
 
-RconLink::RconLink(RconLinkHost& host, Notices& notices, Cues& cues, QObject* parent)
-    : QObject(parent), m_host(host), m_notices(notices), m_cues(cues)
+RconLink::RconLink(ConnectionOwner& owner, ReplyReaders& readers, Notices& notices, Cues& cues,
+                   QObject* parent)
+    : QObject(parent), m_owner(owner), m_readers(readers), m_notices(notices), m_cues(cues)
 {
     connect(&m_socket, &QUdpSocket::readyRead, this, [this] { runTrapped([this] { ws_DataArrival(); }); });
     connect(&m_socket, &QUdpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError e) { runTrapped([this, e] { ws_Error(e); }); });
 }
 
-RconLink::~RconLink() { failAll(); }
+RconLink::~RconLink()
+{
+    failAll();
+}
 
 RconLink::BindResult RconLink::bindSocket(quint16 port)
 {
@@ -62,7 +67,8 @@ RconLink::BindResult RconLink::bindSocket(quint16 port)
     m_socket.close();
     if (!m_socket.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress)) {
         qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorString();
-        return m_socket.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse : BindResult::Failed;
+        return m_socket.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse
+                                                                      : BindResult::Failed;
     }
     m_boundPort = port;
     udp::enableRemoteErrors(m_socket.socketDescriptor());
@@ -77,9 +83,15 @@ void RconLink::closeSocket()
     failAll();
 }
 
-quint16 RconLink::localPort() const { return m_socket.localPort(); }
+quint16 RconLink::localPort() const
+{
+    return m_socket.localPort();
+}
 
-QString RconLink::PendingCommand() const { return m_active.empty() ? m_idleSlot : m_active.back()->slot; }
+QString RconLink::PendingCommand() const
+{
+    return m_active.empty() ? m_idleSlot : m_active.back()->slot;
+}
 
 void RconLink::setPendingCommand(const QString& value)
 {
@@ -89,8 +101,11 @@ void RconLink::setPendingCommand(const QString& value)
     }
     m_active.back()->slot = value;
     // The slot is judged once the event that wrote it is over, as a waiting request sees it: a report
-    // without a game server goes offline ("error") and then succeeds ("2") within one reply.
-    if (!m_settlePosted) {
+    // without a game server goes offline ("error") and then succeeds ("2") within one reply. A reply handler
+    // judges it itself when it ends; other writers leave it to a posted call.
+    const bool handlerWillSettle =
+        m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+    if (!handlerWillSettle && !m_settlePosted) {
         m_settlePosted = true;
         QTimer::singleShot(0, this, [this] {
             m_settlePosted = false;
@@ -205,7 +220,7 @@ void RconLink::startNextQueued()
     } catch (const RuntimeFailure& failure) {
         r.slot = rcon::kError;
         finish(r);
-        m_host.trapFailure(failure);
+        m_owner.trapFailure(failure);
     }
 }
 
@@ -242,19 +257,19 @@ void RconLink::Timer2_Timer(Request& r)
 
 void RconLink::SendDatagram(const QString& text)
 {
-    if (m_host.ConnectionFieldsInvalid())
+    if (m_owner.ConnectionFieldsInvalid())
         return;
 
     std::int32_t port = 0;
     try {
-        port = text::toInt32(m_host.portText());
+        port = text::toInt32(m_owner.portText());
     } catch (const RuntimeFailure& failure) {
         if (failure.number() != RuntimeFailure::TypeMismatch)
             throw;
         m_cues.PlayCue(CueFailure);
         m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
                              QStringLiteral("Warning"));
-        m_host.clearServerAndPort();
+        m_owner.clearServerAndPort();
         return;
     }
 
@@ -288,7 +303,7 @@ void RconLink::SendDatagram(const QString& text)
 
 bool RconLink::resolveRemote(QHostAddress& address)
 {
-    const QString name = m_host.serverText();
+    const QString name = m_owner.serverText();
     QHostAddress literal;
     if (literal.setAddress(name)) {
         address = literal;
@@ -329,29 +344,23 @@ bool RconLink::resolveRemote(QHostAddress& address)
 
 void RconLink::unreachable()
 {
-    m_host.ResetToOffline();
+    m_readers.ResetToOffline();
     m_cues.PlayCue(CueFailure);
     m_notices.ShowNotice(kUnreachable, NoticeWarning, QStringLiteral("Warning"));
 }
 
 void RconLink::ws_DataArrival()
 {
-    for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
-        QTimer::singleShot(0, this, [this, e] {
-            runTrapped([this, e] {
-                e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
-                settle();
-            });
-        });
-    }
     // Handlers run outside this signal: the socket does not report new datagrams while its readyRead is being
     // handled, and a handler may wait for further replies.
-    // The size is also the test for a waiting datagram: receiveDatagram() without a size would ask for it
-    // again, one system call more per datagram. A failed look is repeated once, as the test always was: the
-    // first may only have taken a pending ICMP error off the socket.
+    // The size is also the test for a waiting datagram (receiveDatagram() without a size would ask again). A
+    // look fails when a remote error is queued on the socket: those are taken off, and the look repeated.
     const auto nextSize = [this] {
         const qint64 size = m_socket.pendingDatagramSize();
-        return size >= 0 ? size : m_socket.pendingDatagramSize();
+        if (size >= 0)
+            return size;
+        takeRemoteErrors();
+        return m_socket.pendingDatagramSize();
     };
     for (qint64 size = nextSize(); size >= 0; size = nextSize()) {
         const QNetworkDatagram d = m_socket.receiveDatagram(size);
@@ -360,6 +369,18 @@ void RconLink::ws_DataArrival()
         m_inbox.emplace_back(d.data(), d.senderAddress());
         QMetaObject::invokeMethod(
             this, [this] { runTrapped([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void RconLink::takeRemoteErrors()
+{
+    for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
+        QTimer::singleShot(0, this, [this, e] {
+            runTrapped([this, e] {
+                e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
+                settle();
+            });
+        });
     }
 }
 
@@ -405,17 +426,17 @@ void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sende
         case rcon::ReplyKind::Challenge:
             m_lastChallenge = rcon::cutChallenge(s);
             if (!m_lastChallenge.isEmpty())
-                SendDatagram(rcon::commandLine(m_lastChallenge, m_host.passwordText(), PendingCommand()));
+                SendDatagram(rcon::commandLine(m_lastChallenge, m_owner.passwordText(), PendingCommand()));
             setPendingCommand(rcon::kSayDone);
             break;
         case rcon::ReplyKind::StatusReport:
-            m_host.statusReportArrived(s);
+            m_readers.statusReportArrived(s);
             break;
         case rcon::ReplyKind::RecordingStarted:
-            m_host.recordingStartedArrived();
+            m_readers.recordingStartedArrived();
             break;
         case rcon::ReplyKind::RecordingCompleted:
-            m_host.recordingCompletedArrived();
+            m_readers.recordingCompletedArrived();
             break;
         case rcon::ReplyKind::Unrecognised:
             m_cues.PlayCue(CueFailure);
@@ -427,7 +448,7 @@ void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sende
         if (failure.number() != RuntimeFailure::InvalidCall)
             throw;
         qCInfo(lcLink) << "unreadable reply:" << failure.description();
-        m_host.ResetToOffline();
+        m_readers.ResetToOffline();
     }
     settle();
 }
@@ -444,10 +465,10 @@ void RconLink::connectionRefused()
         result = bindSocket(m_boundPort);
     }
     if (result == BindResult::PortInUse) {
-        m_notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close")
-                                 .arg(applicationTitle()),
-                             NoticeWarning, QStringLiteral("Warning"));
-        m_host.closeProgram();
+        m_notices.ShowNotice(
+            QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close").arg(applicationTitle()),
+            NoticeWarning, QStringLiteral("Warning"));
+        m_owner.closeProgram();
         return;
     }
     if (result == BindResult::Failed)
@@ -463,7 +484,7 @@ void RconLink::ws_Error(QAbstractSocket::SocketError error)
     qCWarning(lcLink) << "socket error" << error << m_socket.errorString();
     m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorString(), NoticeWarning,
                          QStringLiteral("Error"));
-    m_host.closeProgram();
+    m_owner.closeProgram();
 }
 
 void RconLink::runTrapped(const std::function<void()>& f)
@@ -471,9 +492,9 @@ void RconLink::runTrapped(const std::function<void()>& f)
     try {
         f();
     } catch (const RuntimeFailure& failure) {
-        m_host.trapFailure(failure);
+        m_owner.trapFailure(failure);
     } catch (const std::exception& e) {
-        m_host.trapFailure(RuntimeFailure(0, QString::fromLocal8Bit(e.what())));
+        m_owner.trapFailure(RuntimeFailure(0, QString::fromLocal8Bit(e.what())));
     }
 }
 

@@ -21,10 +21,10 @@ namespace spectrel {
 class Cues;
 class Notices;
 
-// What the link needs from its owner: the connection fields, the readers of the replies, and the way out.
-class RconLinkHost {
+// What the program around the link provides: the connection fields and the way out.
+class ConnectionOwner {
 public:
-    virtual ~RconLinkHost() = default;
+    virtual ~ConnectionOwner() = default;
     // Checks the server, port and password fields; true (after warning the user) when one is not acceptable.
     virtual bool ConnectionFieldsInvalid() = 0;
     virtual QString serverText() const = 0;
@@ -32,32 +32,39 @@ public:
     virtual QString passwordText() const = 0;
     // After "Invalid server or port specified": both fields are emptied.
     virtual void clearServerAndPort() = 0;
-    virtual void ResetToOffline() = 0;
-    // Each must end by writing its done-code into PendingCommand, or by ResetToOffline.
-    virtual void statusReportArrived(const QString& s) = 0;
-    virtual void recordingStartedArrived() = 0;
-    virtual void recordingCompletedArrived() = 0;
     // An unexpected failure in an event of the link: the error notice, then the program ends.
     virtual void trapFailure(const RuntimeFailure& failure) = 0;
     // A socket failure the program cannot go on after (the notice has been shown): the program ends.
     virtual void closeProgram() = 0;
 };
 
+// Who reads the replies that are not challenges.
+class ReplyReaders {
+public:
+    virtual ~ReplyReaders() = default;
+    virtual void ResetToOffline() = 0;
+    // Each must end by writing its done-code into PendingCommand, or by ResetToOffline.
+    virtual void statusReportArrived(const QString& s) = 0;
+    virtual void recordingStartedArrived() = 0;
+    virtual void recordingCompletedArrived() = 0;
+};
+
 // The remote-console exchange with the proxy over one UDP socket.
 //
 // A request sends "challenge rcon", answers the challenge with the command line and waits, in a nested event
-// loop, until the reply handler has written the request's done-code or "error" into its slot, or until its own
-// 2-second time-out. Requests never share a slot or a time-out: one started while another waits (a timer tick,
-// a hotkey) is queued until the link is free; one started by a reply handler itself (the status and say that
-// follow "Recording initialized.") runs at once, nested in that handler, and hands its outcome to the request
-// whose reply is being handled, as the single exchange slot always did.
+// loop, until the reply handler has written the request's done-code or "error" into its slot, or until its
+// own 2-second time-out. Requests never share a slot or a time-out: one started while another waits (a timer
+// tick, a hotkey) is queued until the link is free; one started by a reply handler itself (the status and say
+// that follow "Recording initialized.") runs at once, nested in that handler, and hands its outcome to the
+// request whose reply is being handled, as the single exchange slot always did.
 class RconLink : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kLocalPort = 27222;
     static constexpr int kTimeoutMs = 2000;
 
-    RconLink(RconLinkHost& host, Notices& notices, Cues& cues, QObject* parent = nullptr);
+    RconLink(ConnectionOwner& owner, ReplyReaders& readers, Notices& notices, Cues& cues,
+             QObject* parent = nullptr);
     ~RconLink() override;
 
     enum class BindResult { Bound, PortInUse, Failed };
@@ -95,6 +102,7 @@ private:
     bool childMayStart() const;
 
     void ws_DataArrival();
+    void takeRemoteErrors();
     void processOneDatagram();
     void handleReply(const QByteArray& datagram, const QHostAddress& sender);
     void Timer2_Timer(Request& r);
@@ -105,7 +113,8 @@ private:
     bool resolveRemote(QHostAddress& address);
     void runTrapped(const std::function<void()>& f);
 
-    RconLinkHost& m_host;
+    ConnectionOwner& m_owner;
+    ReplyReaders& m_readers;
     Notices& m_notices;
     Cues& m_cues;
     QUdpSocket m_socket;

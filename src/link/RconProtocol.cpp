@@ -13,7 +13,8 @@ constexpr int kLongest = 32700;
 
 QString commandLine(const QString& challenge, const QString& password, const QString& command)
 {
-    return QStringLiteral("rcon ") + challenge + QStringLiteral(" \"") + password + QStringLiteral("\" ") + command;
+    return QStringLiteral("rcon ") + challenge + QStringLiteral(" \"") + password + QStringLiteral("\" ") +
+           command;
 }
 
 QByteArray frameDatagram(const QString& text)
@@ -24,7 +25,10 @@ QByteArray frameDatagram(const QString& text)
     return out;
 }
 
-QString datagramText(const QByteArray& datagram) { return text::fromCodePage(datagram); }
+QString datagramText(const QByteArray& datagram)
+{
+    return text::fromCodePage(datagram);
+}
 
 ReplyKind classifyReply(const QString& s, bool slotEmpty)
 {

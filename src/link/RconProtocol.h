@@ -6,7 +6,10 @@
 // The wire form of the proxy's remote console and the reading of what comes back, without sockets.
 namespace spectrel::rcon {
 
-inline QString challengeRequest() { return QStringLiteral("challenge rcon"); }
+inline QString challengeRequest()
+{
+    return QStringLiteral("challenge rcon");
+}
 
 // "rcon " + challenge + " " + quoted password + " " + command; the password is not escaped.
 QString commandLine(const QString& challenge, const QString& password, const QString& command);

@@ -8,8 +8,8 @@
 
 namespace spectrel {
 
-// What the "HLTV proxy status" frame shows, the proxy state the recording actions act on, and which of the four
-// recording buttons may be pressed. Written only by status reports and by going offline.
+// What the "HLTV proxy status" frame shows, the proxy state the recording actions act on, and which of the
+// four recording buttons may be pressed. Written only by status reports and by going offline.
 struct StatusPanel {
     enum : std::uint8_t { Unknown = 0, Offline = 1, Recording = 2, Connected = 3 };
 
@@ -26,8 +26,8 @@ struct StatusPanel {
     bool recNowEnabled = false;  // cRecNow
     bool stopNowEnabled = false; // cStopNow
 
-    // A readable report of a proxy relaying a game server. "Stop now" stays usable while a countdown runs so it
-    // can cancel a pending start.
+    // A readable report of a proxy relaying a game server. "Stop now" stays usable while a countdown runs so
+    // it can cancel a pending start.
     void applyConnected(const StatusReading& reading, bool countdownRunning);
     void goOffline();
 };

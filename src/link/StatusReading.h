@@ -42,8 +42,8 @@ struct StatusReading {
 };
 
 // Reads the report in `s` (the whole datagram text). `watch` is read and updated as the reading goes, also
-// when the report turns out unreadable later on. `countdownMode` is 1 while a start countdown runs and 2 while
-// a stop countdown runs: each keeps its text on the demo label.
+// when the report turns out unreadable later on. `countdownMode` is 1 while a start countdown runs and 2
+// while a stop countdown runs: each keeps its text on the demo label.
 StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uint8_t countdownMode,
                                const TextWidth& widthTwips);
 

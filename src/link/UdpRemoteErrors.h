@@ -4,8 +4,8 @@
 
 #include <vector>
 
-// ICMP errors that come back for datagrams a connectionless socket sent. Only some platforms report them on an
-// unconnected socket, and only when asked to; elsewhere these functions do nothing.
+// ICMP errors that come back for datagrams a connectionless socket sent. Only some platforms report them on
+// an unconnected socket, and only when asked to; elsewhere these functions do nothing.
 namespace spectrel::udp {
 
 enum class RemoteError {

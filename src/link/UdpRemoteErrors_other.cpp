@@ -6,6 +6,9 @@ namespace spectrel::udp {
 
 void enableRemoteErrors(qintptr) {}
 
-std::vector<RemoteError> takeRemoteErrors(qintptr) { return {}; }
+std::vector<RemoteError> takeRemoteErrors(qintptr)
+{
+    return {};
+}
 
 } // namespace spectrel::udp
