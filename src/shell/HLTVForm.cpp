@@ -91,6 +91,8 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, QWidge
     m_session = std::make_unique<ProxySession>(static_cast<SessionControls&>(*this), notices, cues,
                                                panelTextWidth(panelFont(), m_twipsPerPixel), this);
 
+    panelChanged(); // the panel as nothing is known yet: all four recording buttons disabled
+
     Timer1.setInterval(1000);
     Timer30.setInterval(30000);
     tDelayUpdate.setInterval(5000);

@@ -1,0 +1,250 @@
+// The main window in this process, with scripted notices and recorded cues: start-up from a given settings
+// file, the status panel against the simulator, the field check, deleting the settings.
+
+#include "shell/HLTVForm.h"
+#include "shell/QSettingsStore.h"
+#include "support/RecordingCues.h"
+#include "support/ScriptedNotices.h"
+#include "support/SimProcess.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace spectrel;
+
+namespace {
+
+struct Window {
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("settings.ini"));
+    ScriptedNotices notices;
+    RecordingCues cues;
+    std::unique_ptr<QSettingsStore> store;
+    std::unique_ptr<HLTVForm> form;
+
+    explicit Window(const QString& settings = QStringLiteral("FirstRun=False\n"))
+    {
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly))
+            f.write("[Settings]\n" + settings.toUtf8());
+        f.close();
+        store = std::make_unique<QSettingsStore>(file);
+        form = std::make_unique<HLTVForm>(notices, cues, *store);
+    }
+    ~Window()
+    {
+        if (form)
+            form->close();
+    }
+    QString stored(const QString& key) const
+    {
+        QSettings s(file, QSettings::IniFormat);
+        return s.value(QStringLiteral("Settings/") + key).toString();
+    }
+    QStringList storedKeys() const
+    {
+        QSettings s(file, QSettings::IniFormat);
+        s.beginGroup(QStringLiteral("Settings"));
+        QStringList keys = s.childKeys();
+        keys.sort();
+        return keys;
+    }
+    const FormControls& c() const { return form->controls(); }
+};
+
+} // namespace
+
+class HLTVFormTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartShowsTheDefaults()
+    {
+        Window w{QString()};
+        QVERIFY(w.form->Form_Load());
+        QCOMPARE(w.notices.count(), 1);
+        QCOMPARE(w.notices.shown().first().kind, QStringLiteral("Welcome notes"));
+        QCOMPARE(w.notices.shown().first().text, QStringLiteral("Welcome to Spectrel by Zovan!"));
+        QCOMPARE(w.form->windowTitle(), QStringLiteral("Spectrel by Zovan v1.2.9"));
+        QCOMPARE(w.c().tabs()->currentIndex(), 0);
+        for (const char* box : {"cCtrlRec", "cShiftRec", "cCtrlStop", "cShiftStop"})
+            QVERIFY2(w.c().box(box)->isChecked(), box);
+        for (const char* box : {"cAltRec", "cAltStop", "cRHE", "cSHE", "cAutoRefresh", "cAnnounceStart",
+                                "cAnnounceEnd", "cAnnounceSpec"})
+            QVERIFY2(!w.c().box(box)->isChecked(), box);
+        QVERIFY(!w.c().box("cAnnounceSpec")->isEnabled());
+        for (const char* list : {"cRecAction", "cStopAction", "cRK", "cSK"})
+            QCOMPARE(w.c().list(list)->currentIndex(), -1);
+        QCOMPARE(w.c().list("cRK")->count(), 61);
+        QCOMPARE(w.c().label("lCServer")->text(), QStringLiteral("(not connected / offline)"));
+        for (const char* button : {"cRecord", "cStop", "cRecNow", "cStopNow"})
+            QVERIFY2(!w.c().button(button)->isEnabled(), button);
+        QVERIFY(w.cues.played().isEmpty()); // restoring the boxes is silent
+        QCOMPARE(w.storedKeys(), QStringList{"FirstRun"});
+
+        // The first click on a box stores only that box.
+        w.c().box("cAnnounceEnd")->click();
+        QCOMPARE(w.storedKeys(), (QStringList{"FirstRun", "cAnnounceEnd"}));
+        QCOMPARE(w.cues.played(), QList<int>{CueClick});
+    }
+
+    void refusedValuesShowTheFirstPage_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("page beyond the pages") << "LastTab=7\n" << "LastTab" << "0";
+        QTest::newRow("list index beyond the list") << "cRK=61\nLastTab=2\n" << "LastTab" << "0";
+        QTest::newRow("box value 3") << "cAltRec=3\nLastTab=1\n" << "LastTab" << "0";
+        QTest::newRow("a good page") << "LastTab=2\n" << "LastTab" << "2";
+    }
+    void refusedValuesShowTheFirstPage()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, key);
+        QFETCH(QString, kept);
+        Window w(QStringLiteral("FirstRun=False\n") + settings);
+        QVERIFY(w.form->Form_Load());
+        QCOMPARE(w.stored(key), kept);
+        QCOMPARE(QString::number(w.c().tabs()->currentIndex()), kept);
+        QCOMPARE(w.notices.count(), 0);
+    }
+
+    void unconvertibleValueEndsStartUp()
+    {
+        Window w(QStringLiteral("FirstRun=False\nLeft=abc\n"));
+        QVERIFY(!w.form->Form_Load());
+        QCOMPARE(w.notices.count(), 1);
+        QCOMPARE(w.notices.shown().first().flags, int(NoticeError));
+        QVERIFY(w.notices.lastText().contains(QStringLiteral("Left")));
+        QVERIFY(w.notices.lastText().contains(QStringLiteral("abc")));
+        w.form->close();
+        QCOMPARE(w.stored(QStringLiteral("Left")), QStringLiteral("abc")); // nothing saved
+    }
+
+    void restoredHotkeyRowKeepsItsEnableBox()
+    {
+        Window w(QStringLiteral("FirstRun=False\ncRecAction=1\ncRK=40\ncRHE=1\ncAltRec=1\n"));
+        QVERIFY(w.form->Form_Load());
+        QVERIFY(w.c().box("cRHE")->isChecked());
+        QCOMPARE(w.c().list("cRK")->currentText(), QStringLiteral("F5"));
+        // Any change to the row switches its hotkey off and is stored at once.
+        w.c().list("cRK")->setCurrentIndex(41);
+        QCOMPARE(w.stored(QStringLiteral("cRK")), QStringLiteral("41"));
+        QVERIFY(!w.c().box("cRHE")->isChecked());
+        QCOMPARE(w.stored(QStringLiteral("cRHE")), QStringLiteral("0"));
+    }
+
+    void fieldCheckWarnsAboutTheFirstField_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("server first") << "ab" << "" << "" << "tServer" << "Invalid server specified   ";
+        QTest::newRow("port") << "host" << "" << "" << "tPort" << "Invalid port specified   ";
+        QTest::newRow("password") << "host" << "27015" << "" << "tRcon" << "Invalid rcon password specified   ";
+    }
+    void fieldCheckWarnsAboutTheFirstField()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, port);
+        QFETCH(QString, password);
+        QFETCH(QString, field);
+        QFETCH(QString, warning);
+        Window w;
+        QVERIFY(w.form->Form_Load());
+        w.c().tabs()->setCurrentIndex(1);
+        w.c().field("tServer")->setText(server);
+        w.c().field("tPort")->setText(port);
+        w.c().field("tRcon")->setText(password);
+        QColor duringNotice;
+        w.notices.whileShown([&](const ScriptedNotices::Shown&) {
+            duringNotice = w.c().field(field.toLatin1().constData())->palette().color(QPalette::Base);
+        });
+        QVERIFY(!w.form->QueryStatus());
+        QCOMPARE(w.notices.lastText(), warning);
+        QCOMPARE(duringNotice, QColor(255, 192, 192));
+        QCOMPARE(w.c().tabs()->currentIndex(), 0);
+        QCOMPARE(w.cues.played(), QList<int>{CueFailure});
+        QVERIFY(w.c().field(field.toLatin1().constData())->palette().color(QPalette::Base) != QColor(255, 192, 192));
+    }
+
+    void refreshFillsThePanel()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--recording", "Red-Blue", "--delay", "30", "--server-name", "Cup Server"}));
+        Window w(QStringLiteral("FirstRun=False\ntServer=127.0.0.1\ntRcon=demo\ntPort=") + sim.portText() + u'\n');
+        QVERIFY(w.form->Form_Load());
+        w.c().button("cRefresh")->click();
+        QCOMPARE(w.c().label("lCServer")->text(), QStringLiteral("Cup Server (127.0.0.1:27015)"));
+        QCOMPARE(w.c().label("lCDelay")->text(), QStringLiteral("30 seconds"));
+        QVERIFY(w.c().label("lCDemo")->text().startsWith(QStringLiteral("Recording Red-Blue-")));
+        QCOMPARE(w.c().label("lCDemo")->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        QCOMPARE(w.c().tabs()->currentIndex(), 1); // a recording report shows the Demo page
+        QVERIFY(w.c().button("cStop")->isEnabled() && w.c().button("cStopNow")->isEnabled());
+        QVERIFY(!w.c().button("cRecord")->isEnabled() && !w.c().button("cRecNow")->isEnabled());
+        QVERIFY(w.c().button("cRefresh")->isEnabled());
+        QCOMPARE(w.cues.played(), QList<int>{CueClick});
+
+        // The proxy loses its game server: offline panel, auto-refresh off and stored so.
+        w.c().box("cAutoRefresh")->setChecked(true);
+        sim.control("game-server off");
+        QTest::qWait(200);
+        w.c().button("cRefresh")->click();
+        QCOMPARE(w.c().label("lCServer")->text(), QStringLiteral("(not connected / offline)"));
+        QVERIFY(!w.c().box("cAutoRefresh")->isChecked());
+        QCOMPARE(w.stored(QStringLiteral("cAutoRefresh")), QStringLiteral("0"));
+        QVERIFY(!w.c().button("cStop")->isEnabled());
+    }
+
+    void closingSavesPositionAndFields()
+    {
+        Window w;
+        QVERIFY(w.form->Form_Load());
+        w.c().field("tServer")->setText(QStringLiteral("proxy.example"));
+        w.c().field("tYour")->setText(QStringLiteral("Red"));
+        w.c().field("tOpponent")->setText(QStringLiteral("Blue"));
+        w.form->close();
+        QCOMPARE(w.stored(QStringLiteral("tServer")), QStringLiteral("proxy.example"));
+        QCOMPARE(w.stored(QStringLiteral("tYour")), QStringLiteral("Red"));
+        QVERIFY(w.storedKeys().contains(QStringLiteral("Left")));
+        QVERIFY(!w.storedKeys().contains(QStringLiteral("tOpponent")));
+    }
+
+    void deleteAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no keeps everything") << int(AnswerNo);
+        QTest::newRow("yes deletes and saves nothing") << int(AnswerYes);
+    }
+    void deleteAsksFirst()
+    {
+        QFETCH(int, answer);
+        Window w(QStringLiteral("FirstRun=False\ntServer=keep.me\nHome=x\n"));
+        QVERIFY(w.form->Form_Load());
+        w.notices.answerNext(answer);
+        w.c().button("coDelete")->click();
+        QCOMPARE(w.notices.shown().last().kind, QStringLiteral("Delete registry entries"));
+        QCOMPARE(w.notices.shown().last().text,
+                 QStringLiteral("Are you sure you want to delete all Spectrel registry entries?\r\nSpectrel will have "
+                                "to close"));
+        if (answer == AnswerNo) {
+            QVERIFY(w.form->isVisible());
+            QCOMPARE(w.stored(QStringLiteral("tServer")), QStringLiteral("keep.me"));
+        } else {
+            QVERIFY(!w.form->isVisible());
+            QVERIFY(w.storedKeys().isEmpty()); // no Left, Top or fields written after the delete
+        }
+    }
+};
+
+QTEST_MAIN(HLTVFormTest)
+#include "hltv_form_test.moc"
