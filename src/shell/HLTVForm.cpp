@@ -185,6 +185,8 @@ bool HLTVForm::Form_Load()
 
         FillKeyLists();
         restoreSettings();
+        if (m_ending)
+            return false; // a handler run by restoring a setting failed; its notice has been shown
 
         show();
         QCoreApplication::processEvents();
