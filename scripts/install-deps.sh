@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libxcb1-dev libxcb-keysyms1-dev
-  xvfb xauth xdotool x11-utils fonts-dejavu-core
+  xvfb xauth xdotool x11-utils fonts-dejavu-core clang-format git
 )
 
 missing=()

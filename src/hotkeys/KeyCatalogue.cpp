@@ -9,11 +9,11 @@ namespace spectrel::keys {
 namespace {
 
 constexpr std::array<KeyEntry, 25> kNamed = {{
-    {"F1", 112},         {"F2", 113},        {"F3", 114},          {"F4", 115},        {"F5", 116},
-    {"F6", 117},         {"F7", 118},        {"F8", 119},          {"F9", 120},        {"F10", 121},
-    {"F11", 122},        {"F12", 123},       {"Backspace", 8},     {"Enter", 13},      {"Space", 32},
-    {"Tab", 9},          {"Insert", 45},     {"Home", 36},         {"End", 35},        {"Page Up", 33},
-    {"Page Down", 34},   {"Left Arrow", 37}, {"Right Arrow", 39},  {"Up Arrow", 38},   {"Down Arrow", 40},
+    {"F1", 112},       {"F2", 113},        {"F3", 114},         {"F4", 115},      {"F5", 116},
+    {"F6", 117},       {"F7", 118},        {"F8", 119},         {"F9", 120},      {"F10", 121},
+    {"F11", 122},      {"F12", 123},       {"Backspace", 8},    {"Enter", 13},    {"Space", 32},
+    {"Tab", 9},        {"Insert", 45},     {"Home", 36},        {"End", 35},      {"Page Up", 33},
+    {"Page Down", 34}, {"Left Arrow", 37}, {"Right Arrow", 39}, {"Up Arrow", 38}, {"Down Arrow", 40},
 }};
 
 constexpr std::array<KeyEntry, 61> build()
@@ -36,7 +36,10 @@ constexpr std::array<KeyEntry, 61> kCatalogue = build();
 
 } // namespace
 
-std::span<const KeyEntry> catalogue() { return kCatalogue; }
+std::span<const KeyEntry> catalogue()
+{
+    return kCatalogue;
+}
 
 int selectedKeyCode(int position, const QString& text)
 {

@@ -32,18 +32,23 @@ const QString kWarning = QStringLiteral("Warning");
 const QColor kLightRed(255, 192, 192);
 const QColor kDarkRed(128, 0, 0);
 
-// Check boxes restored at start-up, in this order: a row control's handler clears its row's enable box, so the
-// enable boxes come last and a restored hotkey stays enabled.
+// Check boxes restored at start-up, in this order: a row control's handler clears its row's enable box, so
+// the enable boxes come last and a restored hotkey stays enabled.
 struct RestoredBox {
     const char* name;
     SettingKey key;
 };
 constexpr RestoredBox kRestoredBoxes[] = {
-    {"cAutoRefresh", SettingKey::cAutoRefresh}, {"cCtrlRec", SettingKey::cCtrlRec},
-    {"cCtrlStop", SettingKey::cCtrlStop},       {"cAltRec", SettingKey::cAltRec},
-    {"cAltStop", SettingKey::cAltStop},         {"cShiftRec", SettingKey::cShiftRec},
-    {"cShiftStop", SettingKey::cShiftStop},     {"cRHE", SettingKey::cRHE},
-    {"cSHE", SettingKey::cSHE},                 {"cAnnounceStart", SettingKey::cAnnounceStart},
+    {"cAutoRefresh", SettingKey::cAutoRefresh},
+    {"cCtrlRec", SettingKey::cCtrlRec},
+    {"cCtrlStop", SettingKey::cCtrlStop},
+    {"cAltRec", SettingKey::cAltRec},
+    {"cAltStop", SettingKey::cAltStop},
+    {"cShiftRec", SettingKey::cShiftRec},
+    {"cShiftStop", SettingKey::cShiftStop},
+    {"cRHE", SettingKey::cRHE},
+    {"cSHE", SettingKey::cSHE},
+    {"cAnnounceStart", SettingKey::cAnnounceStart},
     {"cAnnounceEnd", SettingKey::cAnnounceEnd},
 };
 constexpr RestoredBox kRestoredLists[] = {
@@ -53,7 +58,10 @@ constexpr RestoredBox kRestoredLists[] = {
     {"cSK", SettingKey::cSK},
 };
 
-QString boxText(const QCheckBox* box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); }
+QString boxText(const QCheckBox* box)
+{
+    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 // A stored box value: 0 clear, 1 ticked, 2 grayed; anything else the box refuses.
 void setBoxValue(QCheckBox* box, std::int16_t value)
@@ -101,13 +109,17 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, QWidge
         connect(m_controls.box(name), &QCheckBox::stateChanged, this, [this, handler] { trap(handler); });
     };
     auto onList = [this](const char* name, std::function<void()> handler) {
-        connect(m_controls.list(name), &QComboBox::currentIndexChanged, this, [this, handler] { trap(handler); });
+        connect(m_controls.list(name), &QComboBox::currentIndexChanged, this,
+                [this, handler] { trap(handler); });
     };
-    connect(m_controls.button("cRefresh"), &QPushButton::clicked, this, [this] { trap([this] { cRefresh_Click(); }); });
-    connect(m_controls.button("coDelete"), &QPushButton::clicked, this, [this] { trap([this] { coDelete_Click(); }); });
+    connect(m_controls.button("cRefresh"), &QPushButton::clicked, this,
+            [this] { trap([this] { cRefresh_Click(); }); });
+    connect(m_controls.button("coDelete"), &QPushButton::clicked, this,
+            [this] { trap([this] { coDelete_Click(); }); });
     connect(&Timer30, &QTimer::timeout, this, [this] { trap([this] { Timer30_Timer(); }); });
     connect(&tDelayUpdate, &QTimer::timeout, this, [this] { trap([this] { tDelayUpdate_Timer(); }); });
-    connect(m_controls.tabs(), &QTabWidget::currentChanged, this, [this](int page) { trap([=, this] { Tabek_Change(page); }); });
+    connect(m_controls.tabs(), &QTabWidget::currentChanged, this,
+            [this](int page) { trap([=, this] { Tabek_Change(page); }); });
 
     onToggle("cAutoRefresh", [this] { cAutoRefresh_Click(); });
     for (const char* name : {"cAnnounceStart", "cAnnounceEnd", "cAnnounceSpec"})
@@ -306,7 +318,8 @@ QRect HLTVForm::workAreaTwips() const
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     const QRect px = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
     auto t = [this](int v) { return int(std::lround(v * m_twipsPerPixel)); };
-    return QRect(QPoint(t(px.left()), t(px.top())), QPoint(t(px.left() + px.width()) - 1, t(px.top() + px.height()) - 1));
+    return QRect(QPoint(t(px.left()), t(px.top())),
+                 QPoint(t(px.left() + px.width()) - 1, t(px.top() + px.height()) - 1));
 }
 
 // ---- the error trap ------------------------------------------------------------------------------------
@@ -378,7 +391,8 @@ void HLTVForm::Timer30_Timer()
         else if (n == 1)
             m_session->SayToSpectators(QStringLiteral("1 spectator is watching this match"));
         else if (n >= 2)
-            m_session->SayToSpectators(QString::number(n) + QStringLiteral(" spectators are watching this match"));
+            m_session->SayToSpectators(QString::number(n) +
+                                       QStringLiteral(" spectators are watching this match"));
     }
 }
 
@@ -403,8 +417,14 @@ void HLTVForm::cAnnounce_Click(const char* name)
         m_session->spectators().count = -1;
 }
 
-bool HLTVForm::announceStart() const { return m_controls.box("cAnnounceStart")->isChecked(); }
-bool HLTVForm::announceEnd() const { return m_controls.box("cAnnounceEnd")->isChecked(); }
+bool HLTVForm::announceStart() const
+{
+    return m_controls.box("cAnnounceStart")->isChecked();
+}
+bool HLTVForm::announceEnd() const
+{
+    return m_controls.box("cAnnounceEnd")->isChecked();
+}
 
 // ---- hotkey rows: every change is stored and switches the row's hotkey off -------------------------------
 
@@ -440,9 +460,9 @@ void HLTVForm::coDelete_Click()
     QString shortTitle = applicationTitle();
     if (text::endsWithNoCase(shortTitle, u"by Zovan"))
         shortTitle = shortTitle.left(shortTitle.size() - 9);
-    const int answer = m_notices.ShowNotice(QStringLiteral("Are you sure you want to delete all ") + shortTitle +
-                                                QStringLiteral(" registry entries?\r\n") + shortTitle +
-                                                QStringLiteral(" will have to close"),
+    const int answer = m_notices.ShowNotice(QStringLiteral("Are you sure you want to delete all ") +
+                                                shortTitle + QStringLiteral(" registry entries?\r\n") +
+                                                shortTitle + QStringLiteral(" will have to close"),
                                             NoticeYesNo, QStringLiteral("Delete registry entries"));
     if (answer == AnswerNo)
         return;
@@ -483,9 +503,18 @@ void HLTVForm::warnAboutField(QLineEdit* field, int page, const QString& warning
     field->setFocus();
 }
 
-QString HLTVForm::serverText() const { return m_controls.field("tServer")->text(); }
-QString HLTVForm::portText() const { return m_controls.field("tPort")->text(); }
-QString HLTVForm::passwordText() const { return m_controls.field("tRcon")->text(); }
+QString HLTVForm::serverText() const
+{
+    return m_controls.field("tServer")->text();
+}
+QString HLTVForm::portText() const
+{
+    return m_controls.field("tPort")->text();
+}
+QString HLTVForm::passwordText() const
+{
+    return m_controls.field("tRcon")->text();
+}
 
 void HLTVForm::clearServerAndPort()
 {
@@ -509,8 +538,9 @@ void HLTVForm::panelChanged()
     QLabel* demo = m_controls.label("lCDemo");
     demo->setText(p.demo);
     QPalette palette = demo->palette();
-    palette.setColor(QPalette::WindowText, p.demoInRecordingColour ? kDarkRed
-                                                                   : QApplication::palette().color(QPalette::ButtonText));
+    palette.setColor(QPalette::WindowText, p.demoInRecordingColour
+                                               ? kDarkRed
+                                               : QApplication::palette().color(QPalette::ButtonText));
     demo->setPalette(palette);
     m_controls.button("cRecord")->setEnabled(p.recordEnabled);
     m_controls.button("cStop")->setEnabled(p.stopEnabled);
@@ -518,6 +548,9 @@ void HLTVForm::panelChanged()
     m_controls.button("cStopNow")->setEnabled(p.stopNowEnabled);
 }
 
-void HLTVForm::showDemoPage() { m_controls.tabs()->setCurrentIndex(1); }
+void HLTVForm::showDemoPage()
+{
+    m_controls.tabs()->setCurrentIndex(1);
+}
 
 } // namespace spectrel

@@ -26,8 +26,8 @@ public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, QWidget* parent = nullptr);
     ~HLTVForm() override;
 
-    // The start-up sequence. False when the program must end at once (the port is in use, or start-up failed);
-    // the notice has been shown and nothing was saved.
+    // The start-up sequence. False when the program must end at once (the port is in use, or start-up
+    // failed); the notice has been shown and nothing was saved.
     bool Form_Load();
     // The shutdown sequence; runs once, when the window closes after a finished start-up.
     void Form_Unload();

@@ -12,7 +12,10 @@ QString noticeBody(const QString& text)
     return body + QStringLiteral("   ");
 }
 
-QString noticeCaption(const QString& kind) { return ProgramTitle() + QStringLiteral(" - ") + kind; }
+QString noticeCaption(const QString& kind)
+{
+    return ProgramTitle() + QStringLiteral(" - ") + kind;
+}
 
 NoticeLook noticeLook(int flags)
 {

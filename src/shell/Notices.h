@@ -6,11 +6,11 @@ namespace spectrel {
 
 // The flag words a notice is shown with; only these five occur.
 enum NoticeFlags : int {
-    NoticeError = 16,      // OK, stop icon: the error trap
-    NoticeWarning = 48,    // OK, exclamation icon
+    NoticeError = 16,       // OK, stop icon: the error trap
+    NoticeWarning = 48,     // OK, exclamation icon
     NoticeRetryCancel = 53, // Retry and Cancel, exclamation icon: the busy clipboard
     NoticeInformation = 64, // OK, information icon
-    NoticeYesNo = 68,      // Yes and No, information icon: questions
+    NoticeYesNo = 68,       // Yes and No, information icon: questions
 };
 
 // The button codes a notice answers with.
@@ -21,8 +21,8 @@ enum NoticeAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerRetry = 4, Answe
 class Notices {
 public:
     virtual ~Notices() = default;
-    // Shows `text` (padded as noticeBody() says) under the caption ProgramTitle + " - " + kind and returns the
-    // code of the button the user pressed.
+    // Shows `text` (padded as noticeBody() says) under the caption ProgramTitle + " - " + kind and returns
+    // the code of the button the user pressed.
     virtual int ShowNotice(const QString& text, int flags, const QString& kind) = 0;
 };
 

@@ -16,7 +16,8 @@ SingleInstance::~SingleInstance() = default;
 QString SingleInstance::defaultName()
 {
     // Per user: the home folder names the user on every platform without asking the system for more.
-    const QByteArray user = QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    const QByteArray user =
+        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
     return QStringLiteral("spectrel-") + QString::fromLatin1(user.left(16));
 }
 

@@ -24,7 +24,10 @@ public:
     {
     }
 
-    static RuntimeFailure invalidCall() { return {InvalidCall, QStringLiteral("Invalid procedure call or argument")}; }
+    static RuntimeFailure invalidCall()
+    {
+        return {InvalidCall, QStringLiteral("Invalid procedure call or argument")};
+    }
     static RuntimeFailure overflow() { return {Overflow, QStringLiteral("Overflow")}; }
     static RuntimeFailure typeMismatch() { return {TypeMismatch, QStringLiteral("Type mismatch")}; }
     static RuntimeFailure invalidPropertyValue()

@@ -9,11 +9,17 @@ namespace spectrel::text {
 
 namespace {
 
-bool isSkippedBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isSkippedBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
-// Reads a number in the form [sign] digits [. digits] [e|d [sign] digits] starting at `i`, skipping blanks when
-// `skipBlanks` is set. Returns the characters taken in `digits` form for strtod and moves `i` past them.
+// Reads a number in the form [sign] digits [. digits] [e|d [sign] digits] starting at `i`, skipping blanks
+// when `skipBlanks` is set. Returns the characters taken in `digits` form for strtod and moves `i` past them.
 QByteArray takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
 {
     QByteArray out;
@@ -112,9 +118,15 @@ int findLast(QStringView haystack, QStringView needle)
     return at < 0 ? 0 : int(at + 1);
 }
 
-bool equalNoCase(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool equalNoCase(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
-bool endsWithNoCase(QStringView s, QStringView tail) { return s.endsWith(tail, Qt::CaseInsensitive); }
+bool endsWithNoCase(QStringView s, QStringView tail)
+{
+    return s.endsWith(tail, Qt::CaseInsensitive);
+}
 
 QString left(QStringView s, int count)
 {
@@ -154,12 +166,27 @@ double leadingNumber(QStringView s)
     return parseTaken(takeNumber(s, i, true));
 }
 
-std::int16_t roundToInt16(double value) { return roundInto<std::int16_t>(value); }
-std::int32_t roundToInt32(double value) { return roundInto<std::int32_t>(value); }
-std::uint8_t roundToByte(double value) { return roundInto<std::uint8_t>(value); }
+std::int16_t roundToInt16(double value)
+{
+    return roundInto<std::int16_t>(value);
+}
+std::int32_t roundToInt32(double value)
+{
+    return roundInto<std::int32_t>(value);
+}
+std::uint8_t roundToByte(double value)
+{
+    return roundInto<std::uint8_t>(value);
+}
 
-std::int16_t toInt16(QStringView s) { return roundToInt16(wholeTextNumber(s)); }
-std::int32_t toInt32(QStringView s) { return roundToInt32(wholeTextNumber(s)); }
+std::int16_t toInt16(QStringView s)
+{
+    return roundToInt16(wholeTextNumber(s));
+}
+std::int32_t toInt32(QStringView s)
+{
+    return roundToInt32(wholeTextNumber(s));
+}
 
 float toSingle(QStringView s)
 {
@@ -179,9 +206,15 @@ bool toBoolean(QStringView s)
     return wholeTextNumber(t) != 0.0;
 }
 
-QString booleanText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString booleanText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
-QString singleText(float value) { return QString::number(double(value), 'g', 7); }
+QString singleText(float value)
+{
+    return QString::number(double(value), 'g', 7);
+}
 
 QString trimBlanks(QStringView s)
 {

@@ -14,7 +14,10 @@ namespace spectrel::text {
 int find(QStringView haystack, QStringView needle, int start = 1);
 // Position of the last `needle` in `haystack`, or 0.
 int findLast(QStringView haystack, QStringView needle);
-inline bool contains(QStringView haystack, QStringView needle) { return find(haystack, needle) > 0; }
+inline bool contains(QStringView haystack, QStringView needle)
+{
+    return find(haystack, needle) > 0;
+}
 bool equalNoCase(QStringView a, QStringView b);
 bool endsWithNoCase(QStringView s, QStringView tail);
 
@@ -32,9 +35,9 @@ inline bool isDigitAt(QStringView s, int pos)
     return c >= u'0' && c <= u'9';
 }
 
-// The decimal number at the start of `s`: blanks, tabs and line feeds are skipped wherever they stand, then an
-// optional sign, digits, a decimal point and an exponent are taken; reading stops at the first character that
-// cannot continue the number, and no number at all gives 0.
+// The decimal number at the start of `s`: blanks, tabs and line feeds are skipped wherever they stand, then
+// an optional sign, digits, a decimal point and an exponent are taken; reading stops at the first character
+// that cannot continue the number, and no number at all gives 0.
 double leadingNumber(QStringView s);
 
 // Rounding to the nearest whole number, halves to the even neighbour; out of range fails with Overflow.

@@ -13,7 +13,10 @@
 using namespace spectrel;
 
 namespace {
-int fixedWidth(const QString& s) { return int(s.size()) * 100; }
+int fixedWidth(const QString& s)
+{
+    return int(s.size()) * 100;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -30,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)rcon::cutChallenge(s);
             break;
         case rcon::ReplyKind::StatusReport: {
-            SpectatorWatch watch{std::uint8_t((state >> 1) & 1), std::int16_t((state >> 2) & 7) };
+            SpectatorWatch watch{std::uint8_t((state >> 1) & 1), std::int16_t((state >> 2) & 7)};
             const StatusReading r = readStatusReport(s, watch, std::uint8_t((state >> 5) % 3), fixedWidth);
             StatusPanel panel;
             if (r.outcome == StatusReading::Outcome::Connected) {

@@ -10,14 +10,17 @@
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
+#include <QUdpSocket>
 
 using namespace spectrel;
 
 namespace {
 
-int hundredTwipsEach(const QString& s) { return int(s.size()) * 100; }
+int hundredTwipsEach(const QString& s)
+{
+    return int(s.size()) * 100;
+}
 
 class TestControls : public SessionControls {
 public:
@@ -69,7 +72,9 @@ struct Fixture {
 class ScriptedPeer : public QObject {
 public:
     QUdpSocket socket;
-    QByteArray challengeReply = QByteArray("\xFF\xFF\xFF\xFF" "challenge rcon 12345\n\0", 26);
+    QByteArray challengeReply = QByteArray("\xFF\xFF\xFF\xFF"
+                                           "challenge rcon 12345\n\0",
+                                           26);
     QList<QByteArray> replies;
     QStringList received;
 
@@ -91,7 +96,10 @@ public:
     QString portText() const { return QString::number(socket.localPort()); }
 };
 
-QByteArray printReply(const char* text) { return QByteArray("\xFF\xFF\xFF\xFFl") + text + QByteArray(1, '\0'); }
+QByteArray printReply(const char* text)
+{
+    return QByteArray("\xFF\xFF\xFF\xFFl") + text + QByteArray(1, '\0');
+}
 
 } // namespace
 
@@ -143,7 +151,8 @@ private Q_SLOTS:
         QStringList expected{"record \"ClanA-ClanB\"", "status"};
         if (announce)
             expected << "say Started recording HLTV demo";
-        expected << "stoprecording" << "status";
+        expected << "stoprecording"
+                 << "status";
         if (announce)
             expected << "say Finished recording HLTV demo";
         QCOMPARE(sim.waitForCommands(int(expected.size())), expected);
@@ -156,12 +165,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QList<int>>("cues");
-        QTest::newRow("wrong password") << QStringList{} << "nope" << "status" << QList<int>{CueFailure};
-        QTest::newRow("silent proxy") << QStringList{"--silent"} << "demo" << "status" << QList<int>{};
-        QTest::newRow("stop while not recording") << QStringList{} << "demo" << "stop"
-                                                  << QList<int>{CueFailure, CueFailure};
-        QTest::newRow("record while recording") << QStringList{"--recording", "X-Y"} << "demo" << "record"
-                                                << QList<int>{CueFailure, CueFailure};
+        QTest::newRow("wrong password") << QStringList{} << "nope"
+                                        << "status" << QList<int>{CueFailure};
+        QTest::newRow("silent proxy") << QStringList{"--silent"} << "demo"
+                                      << "status" << QList<int>{};
+        QTest::newRow("stop while not recording") << QStringList{} << "demo"
+                                                  << "stop" << QList<int>{CueFailure, CueFailure};
+        QTest::newRow("record while recording") << QStringList{"--recording", "X-Y"} << "demo"
+                                                << "record" << QList<int>{CueFailure, CueFailure};
     }
     void refusedRequests()
     {
@@ -248,13 +259,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("offline");
         QTest::addColumn<QList<int>>("cues");
-        const QByteArray good("\xFF\xFF\xFF\xFF" "challenge rcon 99\n", 22);
-        QTest::newRow("challenge without line feed")
-            << QByteArray("\xFF\xFF\xFF\xFF" "challenge rcon 99\0", 22) << QByteArray() << true << QList<int>{};
+        const QByteArray good("\xFF\xFF\xFF\xFF"
+                              "challenge rcon 99\n",
+                              22);
+        QTest::newRow("challenge without line feed") << QByteArray("\xFF\xFF\xFF\xFF"
+                                                                   "challenge rcon 99\0",
+                                                                   22)
+                                                     << QByteArray() << true << QList<int>{};
         QTest::newRow("5 characters") << good << QByteArray("\xFF\xFF\xFF\xFFl", 5) << false << QList<int>{};
-        QTest::newRow("unrecognised") << good << printReply("Unknown command") << false << QList<int>{CueFailure};
+        QTest::newRow("unrecognised")
+            << good << printReply("Unknown command") << false << QList<int>{CueFailure};
         QTest::newRow("report without server name")
-            << good << printReply("--- HLTV Status ---\nConnected to Game Server 1.2.3.4, Delay 5\nGame Time x")
+            << good
+            << printReply("--- HLTV Status ---\nConnected to Game Server 1.2.3.4, Delay 5\nGame Time x")
             << true << QList<int>{};
     }
     void malformedReplies()
@@ -283,7 +300,8 @@ private Q_SLOTS:
     {
         ScriptedPeer peer;
         Fixture f;
-        QUdpSocket(nullptr).writeDatagram(peer.challengeReply, QHostAddress::LocalHost, f.session.link().localPort());
+        QUdpSocket(nullptr).writeDatagram(peer.challengeReply, QHostAddress::LocalHost,
+                                          f.session.link().localPort());
         QTRY_COMPARE_WITH_TIMEOUT(f.session.link().PendingCommand(), QStringLiteral("error"), 2000);
         QCOMPARE(f.cues.played(), QList<int>{CueFailure});
         QVERIFY(peer.received.isEmpty());
@@ -296,14 +314,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("notice");
         QTest::addColumn<bool>("fieldsCleared");
         QTest::addColumn<bool>("offline");
-        QTest::newRow("port not a number") << "127.0.0.1" << "27o15" << "Invalid server or port specified   " << true
-                                           << false;
-        QTest::newRow("host that does not resolve") << "nonexistent.invalid" << "27015"
-                                                    << "No internet connection or HLTV server not running   "
-                                                    << false << true;
-        QTest::newRow("port out of range") << "127.0.0.1" << "70000"
-                                           << "No internet connection or HLTV server not running   " << false << true;
-        QTest::newRow("fields fail the check") << "ab" << "27015" << "invalid field" << false << false;
+        QTest::newRow("port not a number") << "127.0.0.1"
+                                           << "27o15"
+                                           << "Invalid server or port specified   " << true << false;
+        QTest::newRow("host that does not resolve")
+            << "nonexistent.invalid"
+            << "27015"
+            << "No internet connection or HLTV server not running   " << false << true;
+        QTest::newRow("port out of range")
+            << "127.0.0.1"
+            << "70000"
+            << "No internet connection or HLTV server not running   " << false << true;
+        QTest::newRow("fields fail the check") << "ab"
+                                               << "27015"
+                                               << "invalid field" << false << false;
     }
     void sendFailures()
     {

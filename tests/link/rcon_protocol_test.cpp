@@ -9,7 +9,10 @@ using namespace spectrel::rcon;
 Q_DECLARE_METATYPE(spectrel::rcon::ReplyKind)
 
 namespace {
-QString withHeader(const QString& s) { return QStringLiteral("\xFF\xFF\xFF\xFF") + s; }
+QString withHeader(const QString& s)
+{
+    return QStringLiteral("\xFF\xFF\xFF\xFF") + s;
+}
 } // namespace
 
 class RconProtocolTest : public QObject {
@@ -17,7 +20,9 @@ class RconProtocolTest : public QObject {
 private Q_SLOTS:
     void framing()
     {
-        QCOMPARE(frameDatagram(challengeRequest()), QByteArray("\xFF\xFF\xFF\xFF" "challenge rcon\0", 19));
+        QCOMPARE(frameDatagram(challengeRequest()), QByteArray("\xFF\xFF\xFF\xFF"
+                                                               "challenge rcon\0",
+                                                               19));
         QCOMPARE(commandLine("123", "pass word", "record \"A-B\""),
                  QStringLiteral("rcon 123 \"pass word\" record \"A-B\""));
         const QByteArray d("\xFF\xFF\xFF\xFFl\xE9\0", 7);
@@ -29,7 +34,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("challenge"); // "FAIL" when the cut fails
-        QTest::newRow("line feed and zero") << withHeader("challenge rcon 3141592653\n") + QChar(0) << "3141592653";
+        QTest::newRow("line feed and zero")
+            << withHeader("challenge rcon 3141592653\n") + QChar(0) << "3141592653";
         QTest::newRow("capital letters") << withHeader("CHALLENGE RCON 42\n") << "42";
         QTest::newRow("character after marker skipped") << withHeader("challenge rconX77\n") << "77";
         QTest::newRow("empty challenge") << withHeader("challenge rcon \n") << "";
@@ -62,16 +68,18 @@ private Q_SLOTS:
         QTest::newRow("32700 characters") << QString(32700, u'x') << false << ReplyKind::Unrecognised;
         QTest::newRow("32701 characters") << QString(32701, u'x') << false << ReplyKind::BadLength;
         QTest::newRow("challenge") << withHeader("challenge rcon 1\n") << false << ReplyKind::Challenge;
-        QTest::newRow("challenge with empty slot") << withHeader("challenge rcon 1\n") << true
-                                                   << ReplyKind::Unrecognised;
+        QTest::newRow("challenge with empty slot")
+            << withHeader("challenge rcon 1\n") << true << ReplyKind::Unrecognised;
         QTest::newRow("challenge wins over status")
             << withHeader("l--- HLTV Status ---\nchallenge rcon 1\n") << false << ReplyKind::Challenge;
-        QTest::newRow("status any case") << withHeader("l--- hltv status ---\n") << false << ReplyKind::StatusReport;
-        QTest::newRow("recording started") << withHeader("lblah RECORDING INITIALIZED.\n") << false
-                                           << ReplyKind::RecordingStarted;
-        QTest::newRow("completed demo") << withHeader("lCompleted demo x.dem.\n") << false
-                                        << ReplyKind::RecordingCompleted;
-        QTest::newRow("bad password") << withHeader("lBad rcon_password.\n") << false << ReplyKind::Unrecognised;
+        QTest::newRow("status any case")
+            << withHeader("l--- hltv status ---\n") << false << ReplyKind::StatusReport;
+        QTest::newRow("recording started")
+            << withHeader("lblah RECORDING INITIALIZED.\n") << false << ReplyKind::RecordingStarted;
+        QTest::newRow("completed demo")
+            << withHeader("lCompleted demo x.dem.\n") << false << ReplyKind::RecordingCompleted;
+        QTest::newRow("bad password")
+            << withHeader("lBad rcon_password.\n") << false << ReplyKind::Unrecognised;
     }
     void classify()
     {

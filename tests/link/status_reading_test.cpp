@@ -8,9 +8,15 @@ using namespace spectrel;
 namespace {
 
 // A fixed-width measure: every character is 100 twips wide, so 53 characters fit the panel and 54 do not.
-int hundredTwipsEach(const QString& s) { return int(s.size()) * 100; }
+int hundredTwipsEach(const QString& s)
+{
+    return int(s.size()) * 100;
+}
 
-QString report(const QString& body) { return QStringLiteral("\xFF\xFF\xFF\xFFl--- HLTV Status ---\n") + body; }
+QString report(const QString& body)
+{
+    return QStringLiteral("\xFF\xFF\xFF\xFFl--- HLTV Status ---\n") + body;
+}
 
 // The example report of six lines.
 QString example(bool recording, const QString& players = QStringLiteral("11"),
@@ -70,11 +76,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("map");
         QTest::addColumn<QString>("players");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no underscore unchanged") << "crossfire" << "11" << "crossfire / 10";
-        QTest::newRow("one player") << "de_dust2" << "1" << "De_Dust2 / 0";
-        QTest::newRow("no players") << "de_dust2" << "0" << "De_Dust2 / -1";
-        QTest::newRow("three digits read as two") << "de_dust2" << "123" << "De_Dust2 / 11";
-        QTest::newRow("short underscore map") << "de_" << "5" << "De_ / 4";
+        QTest::newRow("no underscore unchanged") << "crossfire"
+                                                 << "11"
+                                                 << "crossfire / 10";
+        QTest::newRow("one player") << "de_dust2"
+                                    << "1"
+                                    << "De_Dust2 / 0";
+        QTest::newRow("no players") << "de_dust2"
+                                    << "0"
+                                    << "De_Dust2 / -1";
+        QTest::newRow("three digits read as two") << "de_dust2"
+                                                  << "123"
+                                                  << "De_Dust2 / 11";
+        QTest::newRow("short underscore map") << "de_"
+                                              << "5"
+                                              << "De_ / 4";
     }
     void mapAndPlayers()
     {
@@ -91,15 +107,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("after");
         QTest::addColumn<int>("check");
-        const QString rest = QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nServer Name \"x\"\n"
-                                            "Game Time 01:00, Map \"de_x.bsp\", Players 2\n");
+        const QString rest =
+            QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nServer Name \"x\"\n"
+                           "Game Time 01:00, Map \"de_x.bsp\", Players 2\n");
         QTest::newRow("three digits") << "Total Slots 128, Spectators 128 (max 9)\n" + rest << -1 << 128 << 1;
         QTest::newRow("two digits") << "Total Slots 128, Spectators 12\n" + rest << -1 << 12 << 1;
         QTest::newRow("one digit") << "Total Slots 128, Spectators 3\n" + rest << -1 << 3 << 1;
         QTest::newRow("unchanged") << "Total Slots 128, Spectators 3\n" + rest << 3 << 3 << 0;
         QTest::newRow("letter keeps the count") << "Total Slots 128, Spectators x\n" + rest << 7 << 7 << 0;
         QTest::newRow("local count before total never read")
-            << "Local Slots 32, Spectators 9 (max 9)\nTotal Slots 32, Spectators 4 (max 4)\n" + rest << -1 << 4 << 1;
+            << "Local Slots 32, Spectators 9 (max 9)\nTotal Slots 32, Spectators 4 (max 4)\n" + rest << -1
+            << 4 << 1;
     }
     void spectators()
     {
@@ -127,20 +145,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("outcome");
         const auto ok = example(true);
-        QTest::newRow("no game server") << report("Total Slots 128, Spectators 3\n")
-                                        << int(StatusReading::Outcome::NoGameServer);
-        QTest::newRow("no delay") << QString(ok).replace(", Delay", " Delay") << int(StatusReading::Outcome::Unreadable);
-        QTest::newRow("no server name") << QString(ok).replace("Server Name", "Name")
-                                        << int(StatusReading::Outcome::Unreadable);
-        QTest::newRow("no game time") << QString(ok).replace("Game Time", "Time")
-                                      << int(StatusReading::Outcome::Unreadable);
-        QTest::newRow("no .bsp") << QString(ok).replace(".bsp", "") << int(StatusReading::Outcome::Unreadable);
-        QTest::newRow("recording without length") << QString(ok).replace(", Length", " Length")
-                                                  << int(StatusReading::Outcome::Unreadable);
-        QTest::newRow("no players marker goes on") << QString(ok).replace(", Players", " Players")
-                                                   << int(StatusReading::Outcome::Connected);
-        QTest::newRow("no total slots goes on") << QString(ok).replace("Total Slots", "Slots")
-                                                << int(StatusReading::Outcome::Connected);
+        QTest::newRow("no game server")
+            << report("Total Slots 128, Spectators 3\n") << int(StatusReading::Outcome::NoGameServer);
+        QTest::newRow("no delay") << QString(ok).replace(", Delay", " Delay")
+                                  << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no server name")
+            << QString(ok).replace("Server Name", "Name") << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no game time")
+            << QString(ok).replace("Game Time", "Time") << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no .bsp") << QString(ok).replace(".bsp", "")
+                                 << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("recording without length")
+            << QString(ok).replace(", Length", " Length") << int(StatusReading::Outcome::Unreadable);
+        QTest::newRow("no players marker goes on")
+            << QString(ok).replace(", Players", " Players") << int(StatusReading::Outcome::Connected);
+        QTest::newRow("no total slots goes on")
+            << QString(ok).replace("Total Slots", "Slots") << int(StatusReading::Outcome::Connected);
     }
     void unreadableOrOffline()
     {
@@ -179,18 +199,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("demo");
         QTest::addColumn<QString>("expected"); // "" when unreadable
-        QTest::newRow("fits") << "ClanA-ClanB-0001-de_dust2.dem" << "Recording ClanA-ClanB-0001-de_dust2.dem";
+        QTest::newRow("fits") << "ClanA-ClanB-0001-de_dust2.dem"
+                              << "Recording ClanA-ClanB-0001-de_dust2.dem";
         QTest::newRow("shortened after the second dash")
-            << "ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-0001-de_dust2.dem" << "Recording ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-...-.dem";
-        QTest::newRow("fewer than two dashes") << QString(50, u'a') + "-x.dem" << "";
+            << "ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-0001-de_dust2.dem"
+            << "Recording ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-...-.dem";
+        QTest::newRow("fewer than two dashes") << QString(50, u'a') + "-x.dem"
+                                               << "";
     }
     void longDemoName()
     {
         QFETCH(QString, demo);
         QFETCH(QString, expected);
         SpectatorWatch watch;
-        const StatusReading r =
-            readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo), watch, 0, hundredTwipsEach);
+        const StatusReading r = readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo),
+                                                 watch, 0, hundredTwipsEach);
         if (expected.isEmpty()) {
             QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
         } else {

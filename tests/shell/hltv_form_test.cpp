@@ -99,10 +99,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("page beyond the pages") << "LastTab=7\n" << "LastTab" << "0";
-        QTest::newRow("list index beyond the list") << "cRK=61\nLastTab=2\n" << "LastTab" << "0";
-        QTest::newRow("box value 3") << "cAltRec=3\nLastTab=1\n" << "LastTab" << "0";
-        QTest::newRow("a good page") << "LastTab=2\n" << "LastTab" << "2";
+        QTest::newRow("page beyond the pages") << "LastTab=7\n"
+                                               << "LastTab"
+                                               << "0";
+        QTest::newRow("list index beyond the list") << "cRK=61\nLastTab=2\n"
+                                                    << "LastTab"
+                                                    << "0";
+        QTest::newRow("box value 3") << "cAltRec=3\nLastTab=1\n"
+                                     << "LastTab"
+                                     << "0";
+        QTest::newRow("a good page") << "LastTab=2\n"
+                                     << "LastTab"
+                                     << "2";
     }
     void refusedValuesShowTheFirstPage()
     {
@@ -148,9 +156,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("server first") << "ab" << "" << "" << "tServer" << "Invalid server specified   ";
-        QTest::newRow("port") << "host" << "" << "" << "tPort" << "Invalid port specified   ";
-        QTest::newRow("password") << "host" << "27015" << "" << "tRcon" << "Invalid rcon password specified   ";
+        QTest::newRow("server first") << "ab"
+                                      << ""
+                                      << ""
+                                      << "tServer"
+                                      << "Invalid server specified   ";
+        QTest::newRow("port") << "host"
+                              << ""
+                              << ""
+                              << "tPort"
+                              << "Invalid port specified   ";
+        QTest::newRow("password") << "host"
+                                  << "27015"
+                                  << ""
+                                  << "tRcon"
+                                  << "Invalid rcon password specified   ";
     }
     void fieldCheckWarnsAboutTheFirstField()
     {
@@ -174,14 +194,16 @@ private Q_SLOTS:
         QCOMPARE(duringNotice, QColor(255, 192, 192));
         QCOMPARE(w.c().tabs()->currentIndex(), 0);
         QCOMPARE(w.cues.played(), QList<int>{CueFailure});
-        QVERIFY(w.c().field(field.toLatin1().constData())->palette().color(QPalette::Base) != QColor(255, 192, 192));
+        QVERIFY(w.c().field(field.toLatin1().constData())->palette().color(QPalette::Base) !=
+                QColor(255, 192, 192));
     }
 
     void refreshFillsThePanel()
     {
         SimProcess sim;
         QVERIFY(sim.start({"--recording", "Red-Blue", "--delay", "30", "--server-name", "Cup Server"}));
-        Window w(QStringLiteral("FirstRun=False\ntServer=127.0.0.1\ntRcon=demo\ntPort=") + sim.portText() + u'\n');
+        Window w(QStringLiteral("FirstRun=False\ntServer=127.0.0.1\ntRcon=demo\ntPort=") + sim.portText() +
+                 u'\n');
         QVERIFY(w.form->Form_Load());
         w.c().button("cRefresh")->click();
         QCOMPARE(w.c().label("lCServer")->text(), QStringLiteral("Cup Server (127.0.0.1:27015)"));
@@ -234,8 +256,9 @@ private Q_SLOTS:
         w.c().button("coDelete")->click();
         QCOMPARE(w.notices.shown().last().kind, QStringLiteral("Delete registry entries"));
         QCOMPARE(w.notices.shown().last().text,
-                 QStringLiteral("Are you sure you want to delete all Spectrel registry entries?\r\nSpectrel will have "
-                                "to close"));
+                 QStringLiteral(
+                     "Are you sure you want to delete all Spectrel registry entries?\r\nSpectrel will have "
+                     "to close"));
         if (answer == AnswerNo) {
             QVERIFY(w.form->isVisible());
             QCOMPARE(w.stored(QStringLiteral("tServer")), QStringLiteral("keep.me"));

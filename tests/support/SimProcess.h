@@ -12,7 +12,8 @@ public:
     static QString program()
     {
         const QString fromEnv = qEnvironmentVariable("HLTV_SIM");
-        return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/hltv-sim") : fromEnv;
+        return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/hltv-sim")
+                                 : fromEnv;
     }
 
     // Starts the simulator with `args` (plus --port 0) and waits for its "listening" line; false on failure.

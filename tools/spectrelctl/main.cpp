@@ -1,6 +1,7 @@
 // spectrelctl: the proxy link from the command line, for scripts and for checking a proxy without the window.
 //
-//   spectrelctl --host H --port P --password W [--json] [--local-port N] status | record NAME | stop | say TEXT
+//   spectrelctl --host H --port P --password W [--json] [--local-port N] status | record NAME | stop | say
+//   TEXT
 //
 // Exit status: 0 when the request ended with its done-code, 1 when it ended in "error", 2 on bad usage.
 
@@ -32,7 +33,8 @@ public:
 class ConsoleControls : public SessionControls {
 public:
     ConsoleControls(QString host, QString port, QString password, Notices& notices)
-        : m_host(std::move(host)), m_port(std::move(port)), m_password(std::move(password)), m_notices(notices)
+        : m_host(std::move(host)), m_port(std::move(port)), m_password(std::move(password)),
+          m_notices(notices)
     {
     }
 
@@ -72,8 +74,9 @@ private:
 
 [[noreturn]] void usageError(const QString& message)
 {
-    std::fprintf(stderr, "spectrelctl: %s (usage: spectrelctl --host H --port P --password W [--json] "
-                         "status | record NAME | stop | say TEXT)\n",
+    std::fprintf(stderr,
+                 "spectrelctl: %s (usage: spectrelctl --host H --port P --password W [--json] "
+                 "status | record NAME | stop | say TEXT)\n",
                  qPrintable(message));
     std::exit(2);
 }
@@ -89,13 +92,16 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("spectrelctl"));
 
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("host"), QStringLiteral("Proxy host name or address."), QStringLiteral("H")});
+    parser.addOption(
+        {QStringLiteral("host"), QStringLiteral("Proxy host name or address."), QStringLiteral("H")});
     parser.addOption({QStringLiteral("port"), QStringLiteral("Proxy UDP port."), QStringLiteral("P")});
     parser.addOption({QStringLiteral("password"), QStringLiteral("Rcon password."), QStringLiteral("W")});
-    parser.addOption({QStringLiteral("local-port"), QStringLiteral("Local UDP port (default: any free port)."),
-                      QStringLiteral("N"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("local-port"),
+                      QStringLiteral("Local UDP port (default: any free port)."), QStringLiteral("N"),
+                      QStringLiteral("0")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print the status as one JSON object.")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("status | record NAME | stop | say TEXT"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("status | record NAME | stop | say TEXT"));
     if (!parser.parse(QCoreApplication::arguments()))
         usageError(parser.errorText());
 
@@ -103,7 +109,8 @@ int main(int argc, char** argv)
     if (args.isEmpty())
         usageError(QStringLiteral("no command given"));
     const QString command = args.first();
-    const bool known = (command == u"status" && args.size() == 1) || (command == u"stop" && args.size() == 1) ||
+    const bool known = (command == u"status" && args.size() == 1) ||
+                       (command == u"stop" && args.size() == 1) ||
                        (command == u"record" && args.size() == 2) || (command == u"say" && args.size() >= 2);
     if (!known)
         usageError(QStringLiteral("unknown command or wrong arguments: ") + args.join(u' '));
@@ -125,8 +132,8 @@ int main(int argc, char** argv)
     controls.setSession(&session);
 
     if (session.link().bindSocket(quint16(localPort)) != RconLink::BindResult::Bound) {
-        notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use").arg(applicationTitle()), NoticeWarning,
-                           QStringLiteral("Warning"));
+        notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use").arg(applicationTitle()),
+                           NoticeWarning, QStringLiteral("Warning"));
         return 1;
     }
 
@@ -154,12 +161,15 @@ int main(int argc, char** argv)
         std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     } else if (command == u"status" && ok) {
         std::printf("Connected to:   %s\nMap / players:  %s\nDelay:          %s\nDemo status:    %s\n",
-                    qPrintable(panel.server), qPrintable(panel.map), qPrintable(panel.delay), qPrintable(panel.demo));
+                    qPrintable(panel.server), qPrintable(panel.map), qPrintable(panel.delay),
+                    qPrintable(panel.demo));
     }
     if (!ok) {
         if (notices.shown().isEmpty())
-            std::fprintf(stderr, "spectrelctl: %s ended in error: no reply within 2 s, or one it did not "
-                                 "recognise\n", qPrintable(command));
+            std::fprintf(stderr,
+                         "spectrelctl: %s ended in error: no reply within 2 s, or one it did not "
+                         "recognise\n",
+                         qPrintable(command));
         return 1;
     }
     return 0;
