@@ -20,20 +20,20 @@ bool ProxySession::QueryStatus()
 
 bool ProxySession::StartRecording(const QString& demoName)
 {
-    return recordingRequest(QStringLiteral("record \"") + demoName + QStringLiteral("\""), rcon::kRecordDone);
+    return commandRequest(QStringLiteral("record \"") + demoName + QStringLiteral("\""), rcon::kRecordDone);
 }
 
 bool ProxySession::StopRecording()
 {
-    return recordingRequest(QStringLiteral("stoprecording"), rcon::kStopDone);
+    return commandRequest(QStringLiteral("stoprecording"), rcon::kStopDone);
 }
 
 bool ProxySession::SayToSpectators(const QString& text)
 {
-    return recordingRequest(QStringLiteral("say ") + text, rcon::kSayDone);
+    return commandRequest(QStringLiteral("say ") + text, rcon::kSayDone);
 }
 
-bool ProxySession::recordingRequest(const QString& command, const QString& doneCode)
+bool ProxySession::commandRequest(const QString& command, const QString& doneCode)
 {
     const bool ok = m_link.request(command, doneCode);
     if (!ok)

@@ -55,7 +55,7 @@ private:
     void recordingStartedArrived() override;
     void recordingCompletedArrived() override;
 
-    bool recordingRequest(const QString& command, const QString& doneCode);
+    bool commandRequest(const QString& command, const QString& doneCode);
 
     SessionControls& m_controls;
     Cues& m_cues;

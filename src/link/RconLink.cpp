@@ -61,6 +61,11 @@ RconLink::~RconLink()
     failAll();
 }
 
+QString RconLink::portsInUseText()
+{
+    return QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close").arg(applicationTitle());
+}
+
 RconLink::BindResult RconLink::bindSocket(quint16 port)
 {
     FlagScope own(m_ownCall);
@@ -465,9 +470,7 @@ void RconLink::connectionRefused()
         result = bindSocket(m_boundPort);
     }
     if (result == BindResult::PortInUse) {
-        m_notices.ShowNotice(
-            QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close").arg(applicationTitle()),
-            NoticeWarning, QStringLiteral("Warning"));
+        m_notices.ShowNotice(portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
         m_owner.closeProgram();
         return;
     }

@@ -62,6 +62,8 @@ class RconLink : public QObject {
 public:
     static constexpr quint16 kLocalPort = 27222;
     static constexpr int kTimeoutMs = 2000;
+    // The warning before the program closes because its local port is taken.
+    static QString portsInUseText();
 
     RconLink(ConnectionOwner& owner, ReplyReaders& readers, Notices& notices, Cues& cues,
              QObject* parent = nullptr);

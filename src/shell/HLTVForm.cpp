@@ -34,11 +34,11 @@ const QColor kDarkRed(128, 0, 0);
 
 // Check boxes restored at start-up, in this order: a row control's handler clears its row's enable box, so
 // the enable boxes come last and a restored hotkey stays enabled.
-struct RestoredBox {
+struct RestoredSetting {
     const char* name;
     SettingKey key;
 };
-constexpr RestoredBox kRestoredBoxes[] = {
+constexpr RestoredSetting kRestoredSettinges[] = {
     {"cAutoRefresh", SettingKey::cAutoRefresh},
     {"cCtrlRec", SettingKey::cCtrlRec},
     {"cCtrlStop", SettingKey::cCtrlStop},
@@ -51,7 +51,7 @@ constexpr RestoredBox kRestoredBoxes[] = {
     {"cAnnounceStart", SettingKey::cAnnounceStart},
     {"cAnnounceEnd", SettingKey::cAnnounceEnd},
 };
-constexpr RestoredBox kRestoredLists[] = {
+constexpr RestoredSetting kRestoredLists[] = {
     {"cRecAction", SettingKey::cRecAction},
     {"cStopAction", SettingKey::cStopAction},
     {"cRK", SettingKey::cRK},
@@ -158,9 +158,7 @@ bool HLTVForm::Form_Load()
         QCoreApplication::processEvents();
         const RconLink::BindResult bound = m_session->link().bindSocket(RconLink::kLocalPort);
         if (bound == RconLink::BindResult::PortInUse) {
-            m_notices.ShowNotice(
-                QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close").arg(applicationTitle()),
-                NoticeWarning, kWarning);
+            m_notices.ShowNotice(RconLink::portsInUseText(), NoticeWarning, kWarning);
             return false;
         }
         if (bound == RconLink::BindResult::Failed)
@@ -229,9 +227,9 @@ void HLTVForm::restoreSettings()
             m_settings.write(QStringLiteral("LastTab"), QStringLiteral("0"));
         }
     };
-    for (const RestoredBox& l : kRestoredLists)
+    for (const RestoredSetting& l : kRestoredLists)
         refusable([&] { setListIndex(m_controls.list(l.name), readInt16(m_settings, l.key)); });
-    for (const RestoredBox& b : kRestoredBoxes)
+    for (const RestoredSetting& b : kRestoredSettinges)
         refusable([&] { setBoxValue(m_controls.box(b.name), readInt16(m_settings, b.key)); });
     QCheckBox* spec = m_controls.box("cAnnounceSpec");
     spec->setEnabled(m_controls.box("cAutoRefresh")->isChecked());

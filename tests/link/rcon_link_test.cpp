@@ -354,12 +354,10 @@ private Q_SLOTS:
         const QString port = QString::number(closed.localPort());
         closed.close();
         Fixture f;
-        const quint16 before = f.session.link().localPort();
         f.controls.port = port;
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.lastText(), QStringLiteral("Fixing connection reset occurrence   "));
         QCOMPARE(f.session.link().localPort() != 0, true);
-        Q_UNUSED(before);
         QCOMPARE(f.controls.closed, 0);
     }
 
