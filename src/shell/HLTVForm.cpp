@@ -204,6 +204,8 @@ bool HLTVForm::Form_Load()
         AutoRefreshByUser = 1;
         StartupDone = 1;
         qCInfo(lcShell) << "started";
+        if (m_closeAfterStartup)
+            QTimer::singleShot(0, this, &QWidget::close);
         return true;
     } catch (const RuntimeFailure& failure) {
         qCWarning(lcShell) << "start-up failed:" << failure.description();
@@ -269,6 +271,13 @@ void HLTVForm::FillKeyLists()
 
 void HLTVForm::closeEvent(QCloseEvent* event)
 {
+    // A close asked for while start-up still runs (the window is shown before start-up has finished) waits
+    // for its end, so that the shutdown sequence runs and the program does not stay behind without a window.
+    if (StartupDone == 0 && !m_ending) {
+        m_closeAfterStartup = true;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

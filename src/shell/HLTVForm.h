@@ -109,6 +109,7 @@ private:
     std::unique_ptr<ProxySession> m_session;
     bool m_unloaded = false;
     bool m_ending = false;
+    bool m_closeAfterStartup = false;
 };
 
 } // namespace spectrel
