@@ -5,6 +5,9 @@
 
 #include "BenchFigures.h"
 #include "BenchSimulator.h"
+#include "core/Clock.h"
+#include "core/ErrorTrap.h"
+#include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "support/RecordingCues.h"
 #include "support/ScriptedNotices.h"
@@ -36,25 +39,6 @@ constexpr int kRequests = 2000;
 // The clients take turns in blocks, so that drift in the machine's speed (other load, clock scaling) falls
 // on all alike; the order within a round rotates too.
 constexpr int kBlock = 100;
-
-class BenchControls : public SessionControls {
-public:
-    QString port;
-
-    bool ConnectionFieldsInvalid() override { return false; }
-    QString serverText() const override { return QStringLiteral("127.0.0.1"); }
-    QString portText() const override { return port; }
-    QString passwordText() const override { return QStringLiteral("demo"); }
-    void clearServerAndPort() override {}
-    void trapFailure(const RuntimeFailure& f) override
-    {
-        std::fprintf(stderr, "link_bench: trapped failure: %s\n", qPrintable(f.description()));
-    }
-    void closeProgram() override
-    {
-        std::fprintf(stderr, "link_bench: the link asked to close the program\n");
-    }
-};
 
 // The floor: the same exchanges with nothing but system calls and a byte search.
 class FloorClient {
@@ -241,9 +225,14 @@ int main(int argc, char** argv)
 
     ScriptedNotices notices;
     RecordingCues cues;
-    BenchControls controls;
-    controls.port = sim.portText();
-    ProxySession session{controls, notices, cues, hundredTwipsEach};
+    FixedConnectionFields fields(QStringLiteral("127.0.0.1"), sim.portText(), QStringLiteral("demo"),
+                                 notices);
+    ErrorTrap trap([](const RuntimeFailure& f) {
+        std::fprintf(stderr, "link_bench: trapped failure: %s\n", qPrintable(f.description()));
+    });
+    ProxySession session{RconLink::Services{fields, notices, cues, trap, realClock()}, hundredTwipsEach};
+    QObject::connect(&session, &ProxySession::programMustEnd,
+                     [] { std::fprintf(stderr, "link_bench: the link asked to close the program\n"); });
     if (session.link().bindSocket(0) != RconLink::BindResult::Bound) {
         std::fprintf(stderr, "link_bench: cannot bind the link's socket\n");
         return 1;

@@ -7,7 +7,7 @@
 // Targets: startup_ms_p50 <= 300, rss_mb <= 60.
 
 #include "BenchFigures.h"
-#include "e2e/XDisplay.h"
+#include "support/XDisplay.h"
 
 #include <QCoreApplication>
 #include <QDir>

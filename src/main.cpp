@@ -1,8 +1,8 @@
 // Spectrel: records spectator demos on an HLTV proxy through its remote console.
 
+#include "core/ProgramTitle.h"
 #include "shell/HLTVForm.h"
 #include "shell/MessageBoxNotices.h"
-#include "shell/ProgramTitle.h"
 #include "shell/QSettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "shell/SoundEffectCues.h"

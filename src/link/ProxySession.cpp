@@ -1,16 +1,16 @@
 #include "link/ProxySession.h"
 
-#include "link/LinkLog.h"
+#include "core/Cues.h"
+#include "core/Logging.h"
 #include "link/RconProtocol.h"
-#include "shell/Cues.h"
 
 namespace spectrel {
 
-ProxySession::ProxySession(SessionControls& controls, Notices& notices, Cues& cues, TextWidth widthTwips,
-                           QObject* parent)
-    : QObject(parent), m_controls(controls), m_cues(cues), m_widthTwips(std::move(widthTwips)),
-      m_link(controls, *this, notices, cues, this)
+ProxySession::ProxySession(const RconLink::Services& services, TextWidth widthTwips, QObject* parent)
+    : QObject(parent), m_cues(services.cues), m_widthTwips(std::move(widthTwips)),
+      m_link(services, *this, this)
 {
+    connect(&m_link, &RconLink::mustEnd, this, &ProxySession::programMustEnd);
 }
 
 bool ProxySession::QueryStatus()
@@ -43,15 +43,15 @@ bool ProxySession::commandRequest(const QString& command, const QString& doneCod
 
 void ProxySession::ResetToOffline()
 {
-    m_controls.offlineControls();
+    Q_EMIT wentOffline();
     m_panel.goOffline();
     m_link.setPendingCommand(rcon::kError);
-    m_controls.panelChanged();
+    Q_EMIT panelChanged();
 }
 
 void ProxySession::statusReportArrived(const QString& s)
 {
-    const StatusReading reading = readStatusReport(s, m_spectators, m_controls.countdownMode(), m_widthTwips);
+    const StatusReading reading = readStatusReport(s, m_spectators, m_countdownMode, m_widthTwips);
     switch (reading.outcome) {
     case StatusReading::Outcome::NoGameServer:
         ResetToOffline();
@@ -59,13 +59,17 @@ void ProxySession::statusReportArrived(const QString& s)
         return;
     case StatusReading::Outcome::Unreadable:
         qCInfo(lcLink) << "unreadable status report:" << reading.failure;
+        if (reading.showDemoPage) {
+            Q_EMIT recordingPageWanted();
+            m_panel.demoInRecordingColour = true;
+        }
         ResetToOffline();
         return;
     case StatusReading::Outcome::Connected:
         if (reading.showDemoPage)
-            m_controls.showDemoPage();
-        m_panel.applyConnected(reading, m_controls.countdownRunning());
-        m_controls.panelChanged();
+            Q_EMIT recordingPageWanted();
+        m_panel.applyConnected(reading, m_countdownRunning);
+        Q_EMIT panelChanged();
         m_link.setPendingCommand(rcon::kStatusDone);
         return;
     }
@@ -76,7 +80,7 @@ void ProxySession::recordingStartedArrived()
     m_cues.PlayCue(CueStart);
     if (!QueryStatus())
         return; // the record request whose reply this is fails with the status request
-    if (m_controls.announceStart())
+    if (m_announceStart)
         SayToSpectators(QStringLiteral("Started recording HLTV demo"));
     m_link.setPendingCommand(rcon::kRecordDone);
 }
@@ -86,9 +90,20 @@ void ProxySession::recordingCompletedArrived()
     m_cues.PlayCue(CueFinish);
     if (!QueryStatus())
         return;
-    if (m_controls.announceEnd())
+    if (m_announceEnd)
         SayToSpectators(QStringLiteral("Finished recording HLTV demo"));
     m_link.setPendingCommand(rcon::kStopDone);
+}
+
+std::optional<QString> spectatorAnnouncement(std::int16_t count)
+{
+    if (count < 0)
+        return std::nullopt;
+    if (count == 0)
+        return QStringLiteral("No spectators are watching this match");
+    if (count == 1)
+        return QStringLiteral("1 spectator is watching this match");
+    return QString::number(count) + QStringLiteral(" spectators are watching this match");
 }
 
 } // namespace spectrel

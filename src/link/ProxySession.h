@@ -8,34 +8,17 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace spectrel {
 
-class Cues;
-class Notices;
-
-// What a session needs from the program around it: the main window, or the command-line companion.
-class SessionControls : public ConnectionOwner {
-public:
-    // Going offline also ends a countdown and the automatic refresh, where the program has them.
-    virtual void offlineControls() {}
-    // The panel (labels, colours, buttons) changed.
-    virtual void panelChanged() {}
-    // A recording report brings the page with the recording frames to the front.
-    virtual void showDemoPage() {}
-    virtual std::uint8_t countdownMode() const { return 0; }
-    virtual bool countdownRunning() const { return false; }
-    virtual bool announceStart() const { return false; }
-    virtual bool announceEnd() const { return false; }
-};
-
 // The proxy as the rest of the program sees it: the four requests, the status panel they keep up to date,
-// and the handling of the proxy's recording replies.
+// and the handling of the proxy's recording replies. It tells the world what happened by its signals and
+// reads only the connection fields; the countdown and the announcement options reach it as plain values.
 class ProxySession : public QObject, private ReplyReaders {
     Q_OBJECT
 public:
-    ProxySession(SessionControls& controls, Notices& notices, Cues& cues, TextWidth widthTwips,
-                 QObject* parent = nullptr);
+    ProxySession(const RconLink::Services& services, TextWidth widthTwips, QObject* parent = nullptr);
 
     RconLink& link() { return m_link; }
     const StatusPanel& panel() const { return m_panel; }
@@ -50,6 +33,31 @@ public:
     // The panel, the proxy state and the recording buttons back to offline; a waiting request fails.
     void ResetToOffline() override;
 
+    // What a countdown means for the next report: mode 1 keeps a start countdown's text on the demo label
+    // while the proxy does not record, mode 2 a stop countdown's while it does; a running countdown keeps
+    // "Stop now" usable.
+    void setCountdown(std::uint8_t mode, bool running)
+    {
+        m_countdownMode = mode;
+        m_countdownRunning = running;
+    }
+    // Whether a confirmed start or end of a demo is announced to the spectators.
+    void setAnnouncements(bool start, bool end)
+    {
+        m_announceStart = start;
+        m_announceEnd = end;
+    }
+
+Q_SIGNALS:
+    // The panel's texts, colour, proxy state or button enabling changed.
+    void panelChanged();
+    // A recording report brings the page with the recording frames to the front.
+    void recordingPageWanted();
+    // Going offline: before the panel is cleared, a countdown ends and the automatic refresh is switched off.
+    void wentOffline();
+    // The socket failed beyond repair; its notice has been shown.
+    void programMustEnd();
+
 private:
     void statusReportArrived(const QString& s) override;
     void recordingStartedArrived() override;
@@ -57,12 +65,18 @@ private:
 
     bool commandRequest(const QString& command, const QString& doneCode);
 
-    SessionControls& m_controls;
     Cues& m_cues;
     TextWidth m_widthTwips;
     RconLink m_link;
     StatusPanel m_panel;
     SpectatorWatch m_spectators;
+    std::uint8_t m_countdownMode = 0;
+    bool m_countdownRunning = false;
+    bool m_announceStart = false;
+    bool m_announceEnd = false;
 };
+
+// What the automatic refresh tells the spectators for a count: nothing for a negative one.
+std::optional<QString> spectatorAnnouncement(std::int16_t count);
 
 } // namespace spectrel

@@ -1,11 +1,14 @@
 #include "link/RconLink.h"
 
-#include "link/LinkLog.h"
+#include "core/Clock.h"
+#include "core/Cues.h"
+#include "core/ErrorTrap.h"
+#include "core/Logging.h"
+#include "core/Notices.h"
+#include "core/ProgramTitle.h"
+#include "link/ConnectionFields.h"
 #include "link/RconProtocol.h"
 #include "link/UdpRemoteErrors.h"
-#include "shell/Cues.h"
-#include "shell/Notices.h"
-#include "shell/ProgramTitle.h"
 #include "text/TextRules.h"
 
 #include <QEventLoop>
@@ -22,7 +25,7 @@ struct RconLink::Request {
     QString command;
     QString doneCode;
     QString slot;
-    QTimer Timer2;
+    std::unique_ptr<Timer> Timer2;
     QEventLoop* loop = nullptr;
     bool finished = false;
 
@@ -47,13 +50,13 @@ private:
 
 } // namespace
 
-RconLink::RconLink(ConnectionOwner& owner, ReplyReaders& readers, Notices& notices, Cues& cues,
-                   QObject* parent)
-    : QObject(parent), m_owner(owner), m_readers(readers), m_notices(notices), m_cues(cues)
+RconLink::RconLink(const Services& services, ReplyReaders& readers, QObject* parent)
+    : QObject(parent), m_fields(services.fields), m_readers(readers), m_notices(services.notices),
+      m_cues(services.cues), m_trap(services.trap), m_clock(services.clock)
 {
-    connect(&m_socket, &QUdpSocket::readyRead, this, [this] { runTrapped([this] { ws_DataArrival(); }); });
+    connect(&m_socket, &QUdpSocket::readyRead, this, [this] { m_trap.run([this] { ws_DataArrival(); }); });
     connect(&m_socket, &QUdpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError e) { runTrapped([this, e] { ws_Error(e); }); });
+            [this](QAbstractSocket::SocketError e) { m_trap.run([this, e] { ws_Error(e); }); });
 }
 
 RconLink::~RconLink()
@@ -137,9 +140,11 @@ bool RconLink::request(const QString& command, const QString& doneCode)
     Request r;
     r.command = command;
     r.doneCode = doneCode;
-    r.Timer2.setSingleShot(true);
-    r.Timer2.setInterval(kTimeoutMs);
-    connect(&r.Timer2, &QTimer::timeout, this, [this, &r] { runTrapped([this, &r] { Timer2_Timer(r); }); });
+    r.Timer2 = m_clock.createTimer();
+    r.Timer2->setSingleShot(true);
+    r.Timer2->setInterval(kTimeoutMs);
+    connect(r.Timer2.get(), &Timer::timeout, this,
+            [this, &r] { m_trap.run([this, &r] { Timer2_Timer(r); }); });
     QEventLoop loop;
     r.loop = &loop;
 
@@ -173,9 +178,9 @@ bool RconLink::request(const QString& command, const QString& doneCode)
 void RconLink::start(Request& r)
 {
     if (!m_active.empty())
-        m_active.back()->Timer2.stop(); // the handler of that reply runs us; its own time-out waits for us
+        m_active.back()->Timer2->stop(); // the handler of that reply runs us; its own time-out waits for us
     m_active.push_back(&r);
-    r.Timer2.start();
+    r.Timer2->start();
     r.slot = r.command;
     SendDatagram(rcon::challengeRequest());
 }
@@ -185,7 +190,7 @@ void RconLink::finish(Request& r)
     if (r.finished)
         return;
     r.finished = true;
-    r.Timer2.stop();
+    r.Timer2->stop();
     const auto at = std::find(m_active.begin(), m_active.end(), &r);
     const bool wasOnTop = at != m_active.end() && at + 1 == m_active.end();
     if (at != m_active.end())
@@ -199,8 +204,8 @@ void RconLink::finish(Request& r)
         parent.slot = r.slot;
         if (parent.ended())
             finish(parent);
-        else if (!parent.Timer2.isActive())
-            parent.Timer2.start();
+        else if (!parent.Timer2->isActive())
+            parent.Timer2->start();
         return;
     }
     if (m_active.empty()) {
@@ -225,7 +230,7 @@ void RconLink::startNextQueued()
     } catch (const RuntimeFailure& failure) {
         r.slot = rcon::kError;
         finish(r);
-        m_owner.trapFailure(failure);
+        m_trap.fail(failure);
     }
 }
 
@@ -244,7 +249,7 @@ void RconLink::failAll()
         m_active.pop_back();
         r.slot = rcon::kError;
         r.finished = true;
-        r.Timer2.stop();
+        r.Timer2->stop();
         if (r.loop)
             r.loop->quit();
     }
@@ -262,19 +267,19 @@ void RconLink::Timer2_Timer(Request& r)
 
 void RconLink::SendDatagram(const QString& text)
 {
-    if (m_owner.ConnectionFieldsInvalid())
+    if (m_fields.ConnectionFieldsInvalid())
         return;
 
     std::int32_t port = 0;
     try {
-        port = text::toInt32(m_owner.portText());
+        port = text::toInt32(m_fields.portText());
     } catch (const RuntimeFailure& failure) {
         if (failure.number() != RuntimeFailure::TypeMismatch)
             throw;
         m_cues.PlayCue(CueFailure);
         m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
                              QStringLiteral("Warning"));
-        m_owner.clearServerAndPort();
+        m_fields.clearServerAndPort();
         return;
     }
 
@@ -308,7 +313,7 @@ void RconLink::SendDatagram(const QString& text)
 
 bool RconLink::resolveRemote(QHostAddress& address)
 {
-    const QString name = m_owner.serverText();
+    const QString name = m_fields.serverText();
     QHostAddress literal;
     if (literal.setAddress(name)) {
         address = literal;
@@ -373,7 +378,7 @@ void RconLink::ws_DataArrival()
             break;
         m_inbox.emplace_back(d.data(), d.senderAddress());
         QMetaObject::invokeMethod(
-            this, [this] { runTrapped([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
+            this, [this] { m_trap.run([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
     }
 }
 
@@ -381,7 +386,7 @@ void RconLink::takeRemoteErrors()
 {
     for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
         QTimer::singleShot(0, this, [this, e] {
-            runTrapped([this, e] {
+            m_trap.run([this, e] {
                 e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
                 settle();
             });
@@ -431,7 +436,7 @@ void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sende
         case rcon::ReplyKind::Challenge:
             m_lastChallenge = rcon::cutChallenge(s);
             if (!m_lastChallenge.isEmpty())
-                SendDatagram(rcon::commandLine(m_lastChallenge, m_owner.passwordText(), PendingCommand()));
+                SendDatagram(rcon::commandLine(m_lastChallenge, m_fields.passwordText(), PendingCommand()));
             setPendingCommand(rcon::kSayDone);
             break;
         case rcon::ReplyKind::StatusReport:
@@ -471,7 +476,7 @@ void RconLink::connectionRefused()
     }
     if (result == BindResult::PortInUse) {
         m_notices.ShowNotice(portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
-        m_owner.closeProgram();
+        Q_EMIT mustEnd();
         return;
     }
     if (result == BindResult::Failed)
@@ -487,18 +492,7 @@ void RconLink::ws_Error(QAbstractSocket::SocketError error)
     qCWarning(lcLink) << "socket error" << error << m_socket.errorString();
     m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorString(), NoticeWarning,
                          QStringLiteral("Error"));
-    m_owner.closeProgram();
-}
-
-void RconLink::runTrapped(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeFailure& failure) {
-        m_owner.trapFailure(failure);
-    } catch (const std::exception& e) {
-        m_owner.trapFailure(RuntimeFailure(0, QString::fromLocal8Bit(e.what())));
-    }
+    Q_EMIT mustEnd();
 }
 
 } // namespace spectrel

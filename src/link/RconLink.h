@@ -18,25 +18,12 @@ class QEventLoop;
 
 namespace spectrel {
 
+class Clock;
+class ConnectionFields;
 class Cues;
+class ErrorTrap;
 class Notices;
-
-// What the program around the link provides: the connection fields and the way out.
-class ConnectionOwner {
-public:
-    virtual ~ConnectionOwner() = default;
-    // Checks the server, port and password fields; true (after warning the user) when one is not acceptable.
-    virtual bool ConnectionFieldsInvalid() = 0;
-    virtual QString serverText() const = 0;
-    virtual QString portText() const = 0;
-    virtual QString passwordText() const = 0;
-    // After "Invalid server or port specified": both fields are emptied.
-    virtual void clearServerAndPort() = 0;
-    // An unexpected failure in an event of the link: the error notice, then the program ends.
-    virtual void trapFailure(const RuntimeFailure& failure) = 0;
-    // A socket failure the program cannot go on after (the notice has been shown): the program ends.
-    virtual void closeProgram() = 0;
-};
+class Timer;
 
 // Who reads the replies that are not challenges.
 class ReplyReaders {
@@ -61,12 +48,18 @@ class RconLink : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kLocalPort = 27222;
-    static constexpr int kTimeoutMs = 2000;
+    static constexpr int kTimeoutMs = 2000; // Timer2, from the challenge request on
     // The warning before the program closes because its local port is taken.
     static QString portsInUseText();
 
-    RconLink(ConnectionOwner& owner, ReplyReaders& readers, Notices& notices, Cues& cues,
-             QObject* parent = nullptr);
+    struct Services {
+        ConnectionFields& fields;
+        Notices& notices;
+        Cues& cues;
+        ErrorTrap& trap;
+        Clock& clock;
+    };
+    RconLink(const Services& services, ReplyReaders& readers, QObject* parent = nullptr);
     ~RconLink() override;
 
     enum class BindResult { Bound, PortInUse, Failed };
@@ -92,6 +85,10 @@ public:
     // How many requests wait right now, running or queued (for tests and diagnostics).
     int waitingRequests() const { return int(m_active.size() + m_queue.size()); }
 
+Q_SIGNALS:
+    // A socket failure the program cannot go on after; its notice has been shown.
+    void mustEnd();
+
 private:
     struct Request;
 
@@ -113,12 +110,13 @@ private:
     void ws_Error(QAbstractSocket::SocketError error);
 
     bool resolveRemote(QHostAddress& address);
-    void runTrapped(const std::function<void()>& f);
 
-    ConnectionOwner& m_owner;
+    ConnectionFields& m_fields;
     ReplyReaders& m_readers;
     Notices& m_notices;
     Cues& m_cues;
+    ErrorTrap& m_trap;
+    Clock& m_clock;
     QUdpSocket m_socket;
     quint16 m_boundPort = 0;
 

@@ -10,7 +10,7 @@ namespace {
 using namespace spectrel::text;
 
 // Step 3 of the reading: the spectator count that follows "Total Slots".
-void readSpectators(QString r, SpectatorWatch& watch)
+void readSpectators(QString& r, SpectatorWatch& watch)
 {
     watch.check = 0;
     r = from(r, find(r, u"Total Slots") + 12);
@@ -24,7 +24,7 @@ void readSpectators(QString r, SpectatorWatch& watch)
         n = 1;
     if (n == 0)
         return;
-    const std::int16_t c = roundToInt16(leadingNumber(left(r, n)));
+    const std::int16_t c = roundToInt16(statusNumber(left(r, n)));
     if (c != watch.count) {
         watch.count = c;
         watch.check = 1;
@@ -73,7 +73,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
     out.map = mapText(map) + QStringLiteral(" / ");
 
     r = from(r, find(r, u", Players") + 10);
-    const std::int16_t k = roundToInt16(leadingNumber(left(r, isDigitAt(r, 2) ? 2 : 1)));
+    const std::int16_t k = roundToInt16(statusNumber(left(r, isDigitAt(r, 2) ? 2 : 1)));
     out.map += QString::number(int(k) - 1);
 
     const int rec = find(r, u"Recording to");
@@ -83,6 +83,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
         QString demo = left(r, find(r, u", Length") - 1);
         if (countdownMode == 2)
             return;
+        // The page and the colour change before the name is shortened, so also when shortening fails.
         out.showDemoPage = true;
         out.demo = StatusReading::Demo::Recording;
         if (widthTwips(QStringLiteral("Recording ") + demo) > kPanelWidthTwips) {
@@ -106,7 +107,7 @@ StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uin
 {
     StatusReading out;
     try {
-        const QString r = from(s, find(s, u"--- HLTV Status ---") + 20);
+        QString r = from(s, find(s, u"--- HLTV Status ---") + 20);
         if (!contains(r, u"Connected to Game Server")) {
             watch.check = 0;
             out.outcome = StatusReading::Outcome::NoGameServer;
@@ -120,7 +121,9 @@ StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uin
         // Only a cut with a negative length makes a report unreadable; anything else is unexpected.
         if (failure.number() != RuntimeFailure::InvalidCall)
             throw;
+        const bool showDemoPage = out.showDemoPage;
         out = StatusReading{};
+        out.showDemoPage = showDemoPage;
         out.failure = failure.description();
     }
     return out;

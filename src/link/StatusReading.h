@@ -37,8 +37,10 @@ struct StatusReading {
     QString delay;  // "30 seconds"
     Demo demo = Demo::Keep;
     QString demoText;
-    bool showDemoPage = false; // a recording report brings the page with the recording frames to the front
-    QString failure;           // why an unreadable report could not be read
+    // A recording report brings the page with the recording frames to the front and paints the demo label
+    // dark red; an unreadable one does so too when it failed only at the shortening of the demo name.
+    bool showDemoPage = false;
+    QString failure; // why an unreadable report could not be read
 };
 
 // Reads the report in `s` (the whole datagram text). `watch` is read and updated as the reading goes, also

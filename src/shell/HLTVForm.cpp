@@ -1,15 +1,14 @@
 #include "shell/HLTVForm.h"
 
+#include "core/Cues.h"
+#include "core/Logging.h"
+#include "core/Notices.h"
+#include "core/ProgramTitle.h"
+#include "core/SettingsStore.h"
 #include "hotkeys/KeyCatalogue.h"
-#include "link/ConnectionCheck.h"
-#include "link/PanelTextWidth.h"
-#include "shell/Cues.h"
+#include "platform/WindowPlacement.h"
 #include "shell/FormBuilder.h"
-#include "shell/Notices.h"
-#include "shell/ProgramTitle.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsStore.h"
-#include "shell/ShellLog.h"
+#include "shell/PanelTextWidth.h"
 #include "text/TextRules.h"
 
 #include <QApplication>
@@ -21,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <cmath>
 
@@ -32,35 +32,32 @@ const QString kWarning = QStringLiteral("Warning");
 const QColor kLightRed(255, 192, 192);
 const QColor kDarkRed(128, 0, 0);
 
-// Check boxes restored at start-up, in this order: a row control's handler clears its row's enable box, so
-// the enable boxes come last and a restored hotkey stays enabled.
-struct RestoredSetting {
-    const char* name;
-    SettingKey key;
-};
-constexpr RestoredSetting kRestoredSettinges[] = {
-    {"cAutoRefresh", SettingKey::cAutoRefresh},
-    {"cCtrlRec", SettingKey::cCtrlRec},
-    {"cCtrlStop", SettingKey::cCtrlStop},
-    {"cAltRec", SettingKey::cAltRec},
-    {"cAltStop", SettingKey::cAltStop},
-    {"cShiftRec", SettingKey::cShiftRec},
-    {"cShiftStop", SettingKey::cShiftStop},
-    {"cRHE", SettingKey::cRHE},
-    {"cSHE", SettingKey::cSHE},
-    {"cAnnounceStart", SettingKey::cAnnounceStart},
-    {"cAnnounceEnd", SettingKey::cAnnounceEnd},
-};
-constexpr RestoredSetting kRestoredLists[] = {
-    {"cRecAction", SettingKey::cRecAction},
-    {"cStopAction", SettingKey::cStopAction},
-    {"cRK", SettingKey::cRK},
-    {"cSK", SettingKey::cSK},
+// The order in which start-up restores the lists and boxes from their settings: a row control's handler
+// clears its row's enable box, so the enable boxes come after the rows and a restored hotkey stays enabled.
+// "cAnnounceSpec" follows separately, once it is enabled or not by the auto-refresh box.
+constexpr SettingKey kRestoredLists[] = {SettingKey::cRecAction, SettingKey::cStopAction, SettingKey::cRK,
+                                         SettingKey::cSK};
+constexpr SettingKey kRestoredBoxes[] = {
+    SettingKey::cAutoRefresh, SettingKey::cCtrlRec,       SettingKey::cCtrlStop,    SettingKey::cAltRec,
+    SettingKey::cAltStop,     SettingKey::cShiftRec,      SettingKey::cShiftStop,   SettingKey::cRHE,
+    SettingKey::cSHE,         SettingKey::cAnnounceStart, SettingKey::cAnnounceEnd,
 };
 
+std::string name(SettingKey key)
+{
+    return settingName(key).toStdString();
+}
+
+// A box counts as ticked only with the value 1; a grayed box (2) does not.
+bool ticked(const QCheckBox* box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+// The value a box stores: 0 clear, 1 ticked, 2 grayed (a hand-edited value that a box takes as it is).
 QString boxText(const QCheckBox* box)
 {
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    return QString::number(box->checkState() == Qt::Unchecked ? 0 : box->checkState() == Qt::Checked ? 1 : 2);
 }
 
 // A stored box value: 0 clear, 1 ticked, 2 grayed; anything else the box refuses.
@@ -89,51 +86,53 @@ void paintBackground(QWidget* w, const QColor& colour)
 
 } // namespace
 
-HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, QWidget* parent)
-    : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings)
+HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, QWidget* parent)
+    : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
+      m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
     setObjectName(QStringLiteral("HLTVForm"));
     const double pxPerTwip = pixelsPerTwip(screen());
     m_twipsPerPixel = 1.0 / pxPerTwip;
     m_controls = buildForm(this, pxPerTwip, panelFont());
-    m_session = std::make_unique<ProxySession>(static_cast<SessionControls&>(*this), notices, cues,
-                                               panelTextWidth(panelFont(), m_twipsPerPixel), this);
 
-    panelChanged(); // the panel as nothing is known yet: all four recording buttons disabled
+    m_timer30 = clock.createTimer();
+    m_timer30->setInterval(30000);
+    m_tDelayUpdate = clock.createTimer();
+    m_tDelayUpdate->setInterval(5000);
 
-    Timer1.setInterval(1000);
-    Timer30.setInterval(30000);
-    tDelayUpdate.setInterval(5000);
+    const RconLink::Services services{*this, notices, cues, m_trap, clock};
+    m_session = std::make_unique<ProxySession>(services, panelTextWidth(panelFont(), m_twipsPerPixel), this);
+    connect(m_session.get(), &ProxySession::panelChanged, this, &HLTVForm::paintPanel);
+    connect(m_session.get(), &ProxySession::recordingPageWanted, this,
+            [this] { m_controls.tabs()->setCurrentIndex(1); });
+    connect(m_session.get(), &ProxySession::wentOffline, this, &HLTVForm::wentOffline);
+    connect(m_session.get(), &ProxySession::programMustEnd, this, [this] { endProgram(1); });
+    paintPanel(); // the panel as nothing is known yet: all four recording buttons disabled
 
-    auto onToggle = [this](const char* name, std::function<void()> handler) {
-        connect(m_controls.box(name), &QCheckBox::stateChanged, this, [this, handler] { trap(handler); });
-    };
-    auto onList = [this](const char* name, std::function<void()> handler) {
-        connect(m_controls.list(name), &QComboBox::currentIndexChanged, this,
-                [this, handler] { trap(handler); });
-    };
-    connect(m_controls.button("cRefresh"), &QPushButton::clicked, this,
-            [this] { trap([this] { cRefresh_Click(); }); });
-    connect(m_controls.button("coDelete"), &QPushButton::clicked, this,
-            [this] { trap([this] { coDelete_Click(); }); });
-    connect(&Timer30, &QTimer::timeout, this, [this] { trap([this] { Timer30_Timer(); }); });
-    connect(&tDelayUpdate, &QTimer::timeout, this, [this] { trap([this] { tDelayUpdate_Timer(); }); });
+    handle(m_controls.button("cRefresh"), &QPushButton::clicked, [this] { cRefresh_Click(); });
+    handle(m_controls.button("coDelete"), &QPushButton::clicked, [this] { coDelete_Click(); });
+    handle(m_timer30.get(), &Timer::timeout, [this] { Timer30_Timer(); });
+    handle(m_tDelayUpdate.get(), &Timer::timeout, [this] { tDelayUpdate_Timer(); });
     connect(m_controls.tabs(), &QTabWidget::currentChanged, this,
-            [this](int page) { trap([=, this] { Tabek_Change(page); }); });
+            [this](int page) { m_trap.run([=, this] { Tabek_Change(page); }); });
 
-    onToggle("cAutoRefresh", [this] { cAutoRefresh_Click(); });
-    for (const char* name : {"cAnnounceStart", "cAnnounceEnd", "cAnnounceSpec"})
-        onToggle(name, [this, name] { cAnnounce_Click(name); });
-    for (const char* name : {"cCtrlRec", "cAltRec", "cShiftRec"})
-        onToggle(name, [this, name] { hotkeyRow_Click(name, "cRHE"); });
-    for (const char* name : {"cCtrlStop", "cAltStop", "cShiftStop"})
-        onToggle(name, [this, name] { hotkeyRow_Click(name, "cSHE"); });
-    onList("cRecAction", [this] { hotkeyRow_Click("cRecAction", "cRHE"); });
-    onList("cRK", [this] { hotkeyRow_Click("cRK", "cRHE"); });
-    onList("cStopAction", [this] { hotkeyRow_Click("cStopAction", "cSHE"); });
-    onList("cSK", [this] { hotkeyRow_Click("cSK", "cSHE"); });
-    onToggle("cRHE", [this] { hotkeyEnable_Click("cRHE", RecordHotkeySet); });
-    onToggle("cSHE", [this] { hotkeyEnable_Click("cSHE", StopHotkeySet); });
+    handle(box(SettingKey::cAutoRefresh), &QCheckBox::stateChanged, [this] { cAutoRefresh_Click(); });
+    for (SettingKey key : {SettingKey::cAnnounceStart, SettingKey::cAnnounceEnd, SettingKey::cAnnounceSpec})
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { cAnnounce_Click(key); });
+    for (SettingKey key : {SettingKey::cCtrlRec, SettingKey::cAltRec, SettingKey::cShiftRec})
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(key, SettingKey::cRHE); });
+    for (SettingKey key : {SettingKey::cCtrlStop, SettingKey::cAltStop, SettingKey::cShiftStop})
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(key, SettingKey::cSHE); });
+    for (SettingKey key : {SettingKey::cRecAction, SettingKey::cRK})
+        handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
+               [this, key] { hotkeyRow_Click(key, SettingKey::cRHE); });
+    for (SettingKey key : {SettingKey::cStopAction, SettingKey::cSK})
+        handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
+               [this, key] { hotkeyRow_Click(key, SettingKey::cSHE); });
+    handle(box(SettingKey::cRHE), &QCheckBox::stateChanged,
+           [this] { hotkeyEnable_Click(SettingKey::cRHE, RecordHotkeySet); });
+    handle(box(SettingKey::cSHE), &QCheckBox::stateChanged,
+           [this] { hotkeyEnable_Click(SettingKey::cSHE, StopHotkeySet); });
 }
 
 HLTVForm::~HLTVForm() = default;
@@ -150,9 +149,7 @@ bool HLTVForm::Form_Load()
             FirstRunWelcome();
 
         m_session->link().clearLastChallenge();
-        CountdownSeconds = -1;
-        CountdownMode = 0;
-        m_session->spectators() = SpectatorWatch{0, m_session->spectators().count};
+        m_session->spectators().check = 0;
 
         m_session->link().closeSocket();
         QCoreApplication::processEvents();
@@ -167,31 +164,9 @@ bool HLTVForm::Form_Load()
 
         setWindowTitle(ProgramTitle());
 
-        // Position: inside the work area, right and bottom edges first pulled in, then left and top.
-        const QRect area = workAreaTwips();
-        RuntimeDefaults defaults;
-        defaults.workAreaLeft = float(area.left());
-        defaults.workAreaTop = float(area.top());
-        double left = readSingle(m_settings, SettingKey::Left, defaults);
-        double top = readSingle(m_settings, SettingKey::Top, defaults);
-        const double width = frameGeometry().width() * m_twipsPerPixel;
-        const double height = frameGeometry().height() * m_twipsPerPixel;
-        const double right = (area.left() + area.width()), bottom = (area.top() + area.height());
-        if (left < area.left())
-            left = area.left();
-        if (left + width > right)
-            left = right - width;
-        if (top < area.top())
-            top = area.top();
-        if (top + height > bottom)
-            top = bottom - height;
-        move(int(std::lround(left / m_twipsPerPixel)), int(std::lround(top / m_twipsPerPixel)));
-        setWindowState(Qt::WindowNoState);
-
-        m_controls.field("tServer")->setText(readText(m_settings, SettingKey::tServer));
-        m_controls.field("tPort")->setText(readText(m_settings, SettingKey::tPort));
-        m_controls.field("tRcon")->setText(readText(m_settings, SettingKey::tRcon));
-        m_controls.field("tYour")->setText(readText(m_settings, SettingKey::tYour));
+        placeWindow();
+        for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
+            m_controls.field(name(key))->setText(readText(m_settings, key));
 
         FillKeyLists();
         restoreSettings();
@@ -200,7 +175,7 @@ bool HLTVForm::Form_Load()
 
         show();
         QCoreApplication::processEvents();
-        tDelayUpdate.start();
+        m_tDelayUpdate->start();
         AutoRefreshByUser = 1;
         StartupDone = 1;
         qCInfo(lcShell) << "started";
@@ -208,10 +183,29 @@ bool HLTVForm::Form_Load()
             QTimer::singleShot(0, this, &QWidget::close);
         return true;
     } catch (const RuntimeFailure& failure) {
-        qCWarning(lcShell) << "start-up failed:" << failure.description();
+        // Nothing has been saved yet: the notice, and the program ends without the shutdown sequence.
+        m_ending = true;
         m_notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
         return false;
     }
+}
+
+void HLTVForm::placeWindow()
+{
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect px = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    auto twips = [this](int v) { return double(std::lround(v * m_twipsPerPixel)); };
+    const Edges area{twips(px.left()), twips(px.top()), twips(px.left() + px.width()),
+                     twips(px.top() + px.height())};
+    RuntimeDefaults defaults;
+    defaults.workAreaLeft = float(area.left);
+    defaults.workAreaTop = float(area.top);
+    const Position stored{readSingle(m_settings, SettingKey::Left, defaults),
+                          readSingle(m_settings, SettingKey::Top, defaults)};
+    const Position p = placeInWorkArea(stored, frameGeometry().width() * m_twipsPerPixel,
+                                       frameGeometry().height() * m_twipsPerPixel, area);
+    move(int(std::lround(p.left / m_twipsPerPixel)), int(std::lround(p.top / m_twipsPerPixel)));
+    setWindowState(Qt::WindowNoState);
 }
 
 void HLTVForm::restoreSettings()
@@ -226,15 +220,15 @@ void HLTVForm::restoreSettings()
                 throw;
             qCInfo(lcShell) << "a stored value was refused; showing the first page";
             m_controls.tabs()->setCurrentIndex(0);
-            m_settings.write(QStringLiteral("LastTab"), QStringLiteral("0"));
+            writeInt16(m_settings, SettingKey::LastTab, 0);
         }
     };
-    for (const RestoredSetting& l : kRestoredLists)
-        refusable([&] { setListIndex(m_controls.list(l.name), readInt16(m_settings, l.key)); });
-    for (const RestoredSetting& b : kRestoredSettinges)
-        refusable([&] { setBoxValue(m_controls.box(b.name), readInt16(m_settings, b.key)); });
-    QCheckBox* spec = m_controls.box("cAnnounceSpec");
-    spec->setEnabled(m_controls.box("cAutoRefresh")->isChecked());
+    for (SettingKey key : kRestoredLists)
+        refusable([&] { setListIndex(m_controls.list(name(key)), readInt16(m_settings, key)); });
+    for (SettingKey key : kRestoredBoxes)
+        refusable([&] { setBoxValue(box(key), readInt16(m_settings, key)); });
+    QCheckBox* spec = box(SettingKey::cAnnounceSpec);
+    spec->setEnabled(ticked(box(SettingKey::cAutoRefresh)));
     refusable([&] { setBoxValue(spec, readInt16(m_settings, SettingKey::cAnnounceSpec)); });
     refusable([&] {
         const std::int16_t page = readInt16(m_settings, SettingKey::LastTab);
@@ -261,7 +255,7 @@ void HLTVForm::FillKeyLists()
 {
     // Adding to an empty list selects its first entry; here nothing is chosen until a setting says so, and
     // filling the lists is no change of the user's choice.
-    for (QComboBox* list : {m_controls.list("cRK"), m_controls.list("cSK")}) {
+    for (QComboBox* list : {m_controls.list(name(SettingKey::cRK)), m_controls.list(name(SettingKey::cSK))}) {
         const QSignalBlocker quiet(list);
         for (const keys::KeyEntry& e : keys::catalogue())
             list->addItem(QString::fromLatin1(e.text));
@@ -298,15 +292,15 @@ void HLTVForm::Form_Unload()
             writeSingle(m_settings, SettingKey::Left, float(frameGeometry().x() * m_twipsPerPixel));
             writeSingle(m_settings, SettingKey::Top, float(frameGeometry().y() * m_twipsPerPixel));
         }
-        for (const char* name : {"tServer", "tPort", "tRcon", "tYour"})
-            m_settings.write(QString::fromLatin1(name), m_controls.field(name)->text());
+        for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
+            writeText(m_settings, key, m_controls.field(name(key))->text());
     }
     qCInfo(lcShell) << "closed" << (SettingsDeleted ? "without saving (settings deleted)" : "");
 }
 
 void HLTVForm::StopAllTimers()
 {
-    for (QTimer* t : {&Timer1, &Timer30, &tDelayUpdate})
+    for (Timer* t : {m_timer30.get(), m_tDelayUpdate.get()})
         t->stop();
 }
 
@@ -320,31 +314,10 @@ void HLTVForm::endProgram(int exitCode)
     QCoreApplication::exit(exitCode);
 }
 
-QRect HLTVForm::workAreaTwips() const
-{
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect px = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
-    auto t = [this](int v) { return int(std::lround(v * m_twipsPerPixel)); };
-    return QRect(QPoint(t(px.left()), t(px.top())),
-                 QPoint(t(px.left() + px.width()) - 1, t(px.top() + px.height()) - 1));
-}
-
 // ---- the error trap ------------------------------------------------------------------------------------
-
-void HLTVForm::trap(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const RuntimeFailure& failure) {
-        trapFailure(failure);
-    } catch (const std::exception& e) {
-        trapFailure(RuntimeFailure(0, QString::fromLocal8Bit(e.what())));
-    }
-}
 
 void HLTVForm::trapFailure(const RuntimeFailure& failure)
 {
-    qCWarning(lcShell) << "run-time failure:" << failure.number() << failure.description();
     if (!m_ending)
         m_notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
     endProgram(1);
@@ -367,90 +340,85 @@ void HLTVForm::cAutoRefresh_Click()
 {
     if (AutoRefreshByUser == 1 && StartupDone == 1)
         m_cues.PlayCue(CueClick);
-    QCheckBox* box = m_controls.box("cAutoRefresh");
-    m_settings.write(QStringLiteral("cAutoRefresh"), boxText(box));
-    QCheckBox* spec = m_controls.box("cAnnounceSpec");
-    if (box->isChecked()) {
-        Timer30.start();
+    storeBox(SettingKey::cAutoRefresh);
+    QCheckBox* spec = box(SettingKey::cAnnounceSpec);
+    if (ticked(box(SettingKey::cAutoRefresh))) {
+        m_timer30->start();
         spec->setEnabled(true);
-        if (spec->isChecked())
+        if (ticked(spec))
             m_session->spectators().count = -1;
     } else {
-        Timer30.stop();
+        m_timer30->stop();
         spec->setEnabled(false);
     }
 }
 
 void HLTVForm::Timer30_Timer()
 {
-    QCheckBox* spec = m_controls.box("cAnnounceSpec");
+    const QCheckBox* spec = box(SettingKey::cAnnounceSpec);
     SpectatorWatch& watch = m_session->spectators();
-    watch.check = (spec->isEnabled() && spec->isChecked()) ? 1 : 0;
+    watch.check = (spec->isEnabled() && ticked(spec)) ? 1 : 0;
     if (!QueryStatus()) {
         untickAutoRefresh();
         return;
     }
     if (watch.check == 1) {
         watch.check = 0;
-        const int n = watch.count;
-        if (n == 0)
-            m_session->SayToSpectators(QStringLiteral("No spectators are watching this match"));
-        else if (n == 1)
-            m_session->SayToSpectators(QStringLiteral("1 spectator is watching this match"));
-        else if (n >= 2)
-            m_session->SayToSpectators(QString::number(n) +
-                                       QStringLiteral(" spectators are watching this match"));
+        if (const auto text = spectatorAnnouncement(watch.count))
+            m_session->SayToSpectators(*text);
     }
 }
 
 void HLTVForm::untickAutoRefresh()
 {
     AutoRefreshByUser = 0;
-    m_controls.box("cAutoRefresh")->setChecked(false);
+    box(SettingKey::cAutoRefresh)->setChecked(false);
     AutoRefreshByUser = 1;
 }
 
-void HLTVForm::storeBox(const char* name)
+QCheckBox* HLTVForm::box(SettingKey key) const
 {
-    m_settings.write(QString::fromLatin1(name), boxText(m_controls.box(name)));
+    return m_controls.box(name(key));
 }
 
-void HLTVForm::cAnnounce_Click(const char* name)
+void HLTVForm::storeBox(SettingKey key)
+{
+    writeText(m_settings, key, boxText(box(key)));
+}
+
+void HLTVForm::cAnnounce_Click(SettingKey key)
 {
     if (StartupDone == 1)
         m_cues.PlayCue(CueClick);
-    storeBox(name);
-    if (qstrcmp(name, "cAnnounceSpec") == 0 && m_controls.box(name)->isChecked())
+    storeBox(key);
+    storeAnnouncements();
+    if (key == SettingKey::cAnnounceSpec && ticked(box(key)))
         m_session->spectators().count = -1;
 }
 
-bool HLTVForm::announceStart() const
+void HLTVForm::storeAnnouncements()
 {
-    return m_controls.box("cAnnounceStart")->isChecked();
-}
-bool HLTVForm::announceEnd() const
-{
-    return m_controls.box("cAnnounceEnd")->isChecked();
+    m_session->setAnnouncements(ticked(box(SettingKey::cAnnounceStart)),
+                                ticked(box(SettingKey::cAnnounceEnd)));
 }
 
 // ---- hotkey rows: every change is stored and switches the row's hotkey off -------------------------------
 
-void HLTVForm::hotkeyRow_Click(const char* name, const char* enableBox)
+void HLTVForm::hotkeyRow_Click(SettingKey control, SettingKey enableBox)
 {
-    if (QComboBox* list = qobject_cast<QComboBox*>(m_controls.widget(name)))
-        m_settings.write(QString::fromLatin1(name), QString::number(list->currentIndex()));
+    if (QComboBox* list = qobject_cast<QComboBox*>(m_controls.widget(name(control))))
+        writeInt16(m_settings, control, std::int16_t(list->currentIndex()));
     else
-        storeBox(name);
-    m_controls.box(enableBox)->setChecked(false);
+        storeBox(control);
+    box(enableBox)->setChecked(false);
 }
 
-void HLTVForm::hotkeyEnable_Click(const char* name, std::uint8_t& registeredFlag)
+void HLTVForm::hotkeyEnable_Click(SettingKey key, std::uint8_t& registeredFlag)
 {
-    QCheckBox* box = m_controls.box(name);
-    if (box->isChecked() && StartupDone == 1)
+    if (ticked(box(key)) && StartupDone == 1)
         m_cues.PlayCue(CueHotkey);
-    storeBox(name);
-    if (!box->isChecked())
+    storeBox(key);
+    if (!ticked(box(key)))
         registeredFlag = 0;
 }
 
@@ -459,7 +427,7 @@ void HLTVForm::hotkeyEnable_Click(const char* name, std::uint8_t& registeredFlag
 void HLTVForm::Tabek_Change(int page)
 {
     if (StartupDone != 0)
-        m_settings.write(QStringLiteral("LastTab"), QString::number(page));
+        writeInt16(m_settings, SettingKey::LastTab, std::int16_t(page));
 }
 
 void HLTVForm::coDelete_Click()
@@ -485,18 +453,18 @@ void HLTVForm::coDelete_Click()
 
 void HLTVForm::tDelayUpdate_Timer()
 {
-    tDelayUpdate.stop(); // the automatic update check runs once per start
+    m_tDelayUpdate->stop(); // the automatic update check runs once per start
 }
 
-// ---- the session's view of the window ----------------------------------------------------------------
+// ---- the connection fields and the session's news -------------------------------------------------------
 
 bool HLTVForm::ConnectionFieldsInvalid()
 {
     const auto problem = connectionFieldsProblem(serverText(), portText(), passwordText());
     if (!problem)
         return false;
-    static const char* const kFields[] = {"tServer", "tPort", "tRcon"};
-    warnAboutField(m_controls.field(kFields[problem->field]), 0, problem->warning);
+    static constexpr SettingKey kFields[] = {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon};
+    warnAboutField(m_controls.field(name(kFields[problem->field])), 0, problem->warning);
     return true;
 }
 
@@ -529,14 +497,12 @@ void HLTVForm::clearServerAndPort()
     m_controls.field("tPort")->clear();
 }
 
-void HLTVForm::offlineControls()
+void HLTVForm::wentOffline()
 {
-    Timer1.stop();
-    CountdownMode = 0;
     untickAutoRefresh();
 }
 
-void HLTVForm::panelChanged()
+void HLTVForm::paintPanel()
 {
     const StatusPanel& p = m_session->panel();
     m_controls.label("lCServer")->setText(p.server);
@@ -553,11 +519,6 @@ void HLTVForm::panelChanged()
     m_controls.button("cStop")->setEnabled(p.stopEnabled);
     m_controls.button("cRecNow")->setEnabled(p.recNowEnabled);
     m_controls.button("cStopNow")->setEnabled(p.stopNowEnabled);
-}
-
-void HLTVForm::showDemoPage()
-{
-    m_controls.tabs()->setCurrentIndex(1);
 }
 
 } // namespace spectrel

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "core/Clock.h"
+#include "core/ErrorTrap.h"
+#include "core/SettingsKeys.h"
+#include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "shell/FormControls.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace spectrel {
@@ -20,10 +24,11 @@ class SettingsStore;
 
 // The program's only window: the controls of the layout, the timers, the proxy session, and the handlers the
 // controls' events run. Handlers keep their controls' names (cRefresh_Click, Timer30_Timer, ...).
-class HLTVForm : public QWidget, private SessionControls {
+class HLTVForm : public QWidget, private ConnectionFields {
     Q_OBJECT
 public:
-    HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, QWidget* parent = nullptr);
+    HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
+             QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up
@@ -39,15 +44,12 @@ public:
     // Form-level state.
     std::uint8_t StartupDone = 0;
     std::uint8_t SettingsDeleted = 0;
-    std::uint8_t CountdownMode = 0;
-    std::int16_t CountdownSeconds = -1;
     std::uint8_t AutoRefreshByUser = 0;
     std::uint8_t RecordHotkeySet = 0;
     std::uint8_t StopHotkeySet = 0;
 
-    QTimer Timer1;       // the countdown of a delay-aware start or stop
-    QTimer Timer30;      // the automatic refresh
-    QTimer tDelayUpdate; // the one-shot update check after start-up
+    Timer& Timer30() { return *m_timer30; }           // the automatic refresh
+    Timer& tDelayUpdate() { return *m_tDelayUpdate; } // the one-shot update check after start-up
 
     // Requests.
     bool QueryStatus() { return m_session->QueryStatus(); }
@@ -64,48 +66,55 @@ private:
     void cRefresh_Click();
     void cAutoRefresh_Click();
     void Timer30_Timer();
-    void cAnnounce_Click(const char* name);
-    void hotkeyRow_Click(const char* name, const char* enableBox);
-    void hotkeyEnable_Click(const char* name, std::uint8_t& registeredFlag);
+    void cAnnounce_Click(SettingKey box);
+    void hotkeyRow_Click(SettingKey control, SettingKey enableBox);
+    void hotkeyEnable_Click(SettingKey box, std::uint8_t& registeredFlag);
     void Tabek_Change(int page);
     void coDelete_Click();
     void tDelayUpdate_Timer();
     void FirstRunWelcome();
     void StopAllTimers();
     void FillKeyLists();
+    void placeWindow();
     void restoreSettings();
 
-    // Runs a handler under the error trap: an unexpected failure shows its description and ends the program.
-    void trap(const std::function<void()>& handler);
-    void trapFailure(const RuntimeFailure& failure) override;
+    // The error trap's reaction: the failure's description, then the program ends.
+    void trapFailure(const RuntimeFailure& failure);
+    // Connects a control's signal to a handler that runs inside the error trap.
+    template <typename Sender, typename Signal>
+    void handle(Sender* sender, Signal signal, std::function<void()> f)
+    {
+        connect(sender, signal, this, [this, f = std::move(f)] { m_trap.run(f); });
+    }
 
-    // The session's view of the window.
+    // The connection fields as the link reads them.
     bool ConnectionFieldsInvalid() override;
     QString serverText() const override;
     QString portText() const override;
     QString passwordText() const override;
     void clearServerAndPort() override;
-    void offlineControls() override;
-    void panelChanged() override;
-    void showDemoPage() override;
-    std::uint8_t countdownMode() const override { return CountdownMode; }
-    bool countdownRunning() const override { return Timer1.isActive(); }
-    bool announceStart() const override;
-    bool announceEnd() const override;
-    void closeProgram() override { endProgram(1); }
 
+    // The session's news.
+    void paintPanel();
+    void wentOffline();
+
+    QCheckBox* box(SettingKey key) const;
     // Unticks the auto-refresh box as the program, not the user: no click cue.
     void untickAutoRefresh();
-    void storeBox(const char* name);
+    void storeBox(SettingKey key);
+    void storeAnnouncements();
     // The failing field's warning: cue, its page in front, light red while the notice is open, focus.
     void warnAboutField(QLineEdit* field, int page, const QString& warning);
-    QRect workAreaTwips() const;
 
     Notices& m_notices;
     Cues& m_cues;
     SettingsStore& m_settings;
+    Clock& m_clock;
+    ErrorTrap m_trap;
     double m_twipsPerPixel = 15.0;
     FormControls m_controls;
+    std::unique_ptr<Timer> m_timer30;
+    std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
     bool m_unloaded = false;
     bool m_ending = false;

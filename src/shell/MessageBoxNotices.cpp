@@ -1,6 +1,6 @@
 #include "shell/MessageBoxNotices.h"
 
-#include "shell/NoticeFormat.h"
+#include "core/NoticeFormat.h"
 
 #include <QMessageBox>
 

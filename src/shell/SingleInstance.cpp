@@ -1,6 +1,6 @@
 #include "shell/SingleInstance.h"
 
-#include "shell/ProgramTitle.h"
+#include "core/ProgramTitle.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -166,6 +166,14 @@ double leadingNumber(QStringView s)
     return parseTaken(takeNumber(s, i, true));
 }
 
+double statusNumber(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == u' ')
+        ++i;
+    return parseTaken(takeNumber(s, i, false));
+}
+
 std::int16_t roundToInt16(double value)
 {
     return roundInto<std::int16_t>(value);

@@ -39,6 +39,9 @@ inline bool isDigitAt(QStringView s, int pos)
 // an optional sign, digits, a decimal point and an exponent are taken; reading stops at the first character
 // that cannot continue the number, and no number at all gives 0.
 double leadingNumber(QStringView s);
+// The number at the start of a field of the status report: leading blanks skipped (blanks only), then the
+// same form, read without skipping anything inside it.
+double statusNumber(QStringView s);
 
 // Rounding to the nearest whole number, halves to the even neighbour; out of range fails with Overflow.
 std::int16_t roundToInt16(double value);

@@ -1,7 +1,7 @@
 // The real program started and closed the way a user does it, on the X server the tests run on: what a start
 // shows, what it leaves in the settings file, and how it refuses to start.
 
-#include "e2e/XDisplay.h"
+#include "support/XDisplay.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,9 @@
 // The link against real peers on loopback: the simulator as a process, and a socket of the test's own where a
 // reply must be malformed on purpose.
 
+#include "core/Clock.h"
+#include "core/ErrorTrap.h"
+#include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "link/RconProtocol.h"
 #include "support/RecordingCues.h"
@@ -22,48 +25,19 @@ int hundredTwipsEach(const QString& s)
     return int(s.size()) * 100;
 }
 
-class TestControls : public SessionControls {
-public:
-    QString server = QStringLiteral("127.0.0.1");
-    QString port;
-    QString password = QStringLiteral("demo");
-    bool announceStartBox = false;
-    bool announceEndBox = false;
-    int offlineCalls = 0;
-    QStringList trapped;
-    int closed = 0;
-    ScriptedNotices* notices = nullptr;
-
-    bool ConnectionFieldsInvalid() override
-    {
-        if (server.size() >= 3 && !port.isEmpty() && !password.isEmpty())
-            return false;
-        notices->ShowNotice(QStringLiteral("invalid field"), NoticeWarning, QStringLiteral("Warning"));
-        return true;
-    }
-    QString serverText() const override { return server; }
-    QString portText() const override { return port; }
-    QString passwordText() const override { return password; }
-    void clearServerAndPort() override
-    {
-        server.clear();
-        port.clear();
-    }
-    void offlineControls() override { ++offlineCalls; }
-    bool announceStart() const override { return announceStartBox; }
-    bool announceEnd() const override { return announceEndBox; }
-    void trapFailure(const RuntimeFailure& f) override { trapped << f.description(); }
-    void closeProgram() override { ++closed; }
-};
-
 struct Fixture {
     ScriptedNotices notices;
     RecordingCues cues;
-    TestControls controls;
-    ProxySession session{controls, notices, cues, hundredTwipsEach};
+    FixedConnectionFields fields{QStringLiteral("127.0.0.1"), QString(), QStringLiteral("demo"), notices};
+    QStringList trapped;
+    ErrorTrap trap{[this](const RuntimeFailure& f) { trapped << f.description(); }};
+    ProxySession session{RconLink::Services{fields, notices, cues, trap, realClock()}, hundredTwipsEach};
+    int offlineCalls = 0;
+    int closed = 0;
     Fixture()
     {
-        controls.notices = &notices;
+        QObject::connect(&session, &ProxySession::wentOffline, [this] { ++offlineCalls; });
+        QObject::connect(&session, &ProxySession::programMustEnd, [this] { ++closed; });
         QCOMPARE_EQ(int(session.link().bindSocket(0)), int(RconLink::BindResult::Bound));
     }
 };
@@ -111,7 +85,7 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start({"--spectators", "3", "--delay", "30", "--map", "de_inferno", "--players", "11"}));
         Fixture f;
-        f.controls.port = sim.portText();
+        f.fields.setPort(sim.portText());
         f.session.spectators() = SpectatorWatch{1, -1};
         QVERIFY(f.session.QueryStatus());
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("2"));
@@ -137,8 +111,8 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start());
         Fixture f;
-        f.controls.port = sim.portText();
-        f.controls.announceStartBox = f.controls.announceEndBox = announce;
+        f.fields.setPort(sim.portText());
+        f.session.setAnnouncements(announce, announce);
 
         QVERIFY(f.session.StartRecording(QStringLiteral("ClanA-ClanB")));
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("3"));
@@ -183,8 +157,8 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start(simArgs));
         Fixture f;
-        f.controls.port = sim.portText();
-        f.controls.password = password;
+        f.fields.setPort(sim.portText());
+        f.fields.setPassword(password);
         const bool ok = command == u"status" ? f.session.QueryStatus()
                         : command == u"stop" ? f.session.StopRecording()
                                              : f.session.StartRecording(QStringLiteral("A-B"));
@@ -199,7 +173,7 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start({"--say-echo"}));
         Fixture f;
-        f.controls.port = sim.portText();
+        f.fields.setPort(sim.portText());
         QVERIFY(f.session.SayToSpectators(QStringLiteral("hello there")));
         QCOMPARE(sim.waitForCommands(1), QStringList{"say hello there"});
         // The proxy's echo comes after the request ended: no test matches it.
@@ -212,7 +186,7 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start({"--reply-delay", "100"}));
         Fixture f;
-        f.controls.port = sim.portText();
+        f.fields.setPort(sim.portText());
         QStringList order;
         bool sayOk = false;
         QTimer::singleShot(20, [&] {
@@ -237,7 +211,7 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start({"--silent"}));
         Fixture f;
-        f.controls.port = sim.portText();
+        f.fields.setPort(sim.portText());
         bool secondOk = true;
         QElapsedTimer secondTook;
         QTimer::singleShot(500, [&] {
@@ -285,14 +259,14 @@ private Q_SLOTS:
         if (!reply.isEmpty())
             peer.replies << reply;
         Fixture f;
-        f.controls.port = peer.portText();
+        f.fields.setPort(peer.portText());
         QElapsedTimer took;
         took.start();
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("error"));
-        QCOMPARE(f.controls.offlineCalls > 0, offline);
+        QCOMPARE(f.offlineCalls > 0, offline);
         QCOMPARE(f.cues.played(), cues);
-        QVERIFY(f.controls.trapped.isEmpty());
+        QVERIFY(f.trapped.isEmpty());
         QVERIFY(took.elapsed() < RconLink::kTimeoutMs); // each ends at once, not at the time-out
     }
 
@@ -327,7 +301,7 @@ private Q_SLOTS:
             << "No internet connection or HLTV server not running   " << false << true;
         QTest::newRow("fields fail the check") << "ab"
                                                << "27015"
-                                               << "invalid field" << false << false;
+                                               << "Invalid server specified   " << false << false;
     }
     void sendFailures()
     {
@@ -337,14 +311,14 @@ private Q_SLOTS:
         QFETCH(bool, fieldsCleared);
         QFETCH(bool, offline);
         Fixture f;
-        f.controls.server = server;
-        f.controls.port = port;
+        f.fields.setServer(server);
+        f.fields.setPort(port);
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.count(), 1);
         QCOMPARE(f.notices.lastText(), notice);
-        QCOMPARE(f.controls.server.isEmpty() && f.controls.port.isEmpty(), fieldsCleared);
-        QCOMPARE(f.controls.offlineCalls > 0, offline);
-        QVERIFY(f.controls.trapped.isEmpty());
+        QCOMPARE(f.fields.serverText().isEmpty() && f.fields.portText().isEmpty(), fieldsCleared);
+        QCOMPARE(f.offlineCalls > 0, offline);
+        QVERIFY(f.trapped.isEmpty());
     }
 
     void refusedDatagramRebindsTheSocket()
@@ -354,22 +328,19 @@ private Q_SLOTS:
         const QString port = QString::number(closed.localPort());
         closed.close();
         Fixture f;
-        f.controls.port = port;
+        f.fields.setPort(port);
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.lastText(), QStringLiteral("Fixing connection reset occurrence   "));
         QCOMPARE(f.session.link().localPort() != 0, true);
-        QCOMPARE(f.controls.closed, 0);
+        QCOMPARE(f.closed, 0);
     }
 
     void portInUse()
     {
         QUdpSocket blocker;
         QVERIFY(blocker.bind(QHostAddress::AnyIPv4, 0));
-        ScriptedNotices notices;
-        RecordingCues cues;
-        TestControls controls;
-        ProxySession session(controls, notices, cues, hundredTwipsEach);
-        QCOMPARE(session.link().bindSocket(blocker.localPort()), RconLink::BindResult::PortInUse);
+        Fixture f;
+        QCOMPARE(f.session.link().bindSocket(blocker.localPort()), RconLink::BindResult::PortInUse);
     }
 };
 

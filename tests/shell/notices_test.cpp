@@ -1,6 +1,6 @@
+#include "core/NoticeFormat.h"
+#include "core/ProgramTitle.h"
 #include "shell/MessageBoxNotices.h"
-#include "shell/NoticeFormat.h"
-#include "shell/ProgramTitle.h"
 #include "support/ScriptedNotices.h"
 
 #include <QAbstractButton>

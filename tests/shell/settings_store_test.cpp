@@ -1,5 +1,5 @@
+#include "core/SettingsKeys.h"
 #include "shell/QSettingsStore.h"
-#include "shell/SettingsKeys.h"
 #include "shell/UserSettings.h"
 #include "text/RuntimeFailure.h"
 

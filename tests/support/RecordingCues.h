@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Cues.h"
+#include "core/Cues.h"
 
 #include <QList>
 

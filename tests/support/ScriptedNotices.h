@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/NoticeFormat.h"
-#include "shell/Notices.h"
+#include "core/NoticeFormat.h"
+#include "core/Notices.h"
 
 #include <QList>
 #include <QQueue>

@@ -5,16 +5,16 @@
 //
 // Exit status: 0 when the request ended with its done-code, 1 when it ended in "error", 2 on bad usage.
 
-#include "link/ConnectionCheck.h"
-#include "link/PanelTextWidth.h"
+#include "core/Clock.h"
+#include "core/ConsoleNotices.h"
+#include "core/Cues.h"
+#include "core/ErrorTrap.h"
+#include "core/ProgramTitle.h"
+#include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
-#include "shell/ConsoleNotices.h"
-#include "shell/Cues.h"
-#include "shell/Notices.h"
-#include "shell/ProgramTitle.h"
 
 #include <QCommandLineParser>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -29,48 +29,9 @@ public:
     void PlayCue(int) override {}
 };
 
-// The connection fields come from the command line; warnings go to standard error.
-class ConsoleControls : public SessionControls {
-public:
-    ConsoleControls(QString host, QString port, QString password, Notices& notices)
-        : m_host(std::move(host)), m_port(std::move(port)), m_password(std::move(password)),
-          m_notices(notices)
-    {
-    }
-
-    void setSession(ProxySession* session) { m_session = session; }
-
-    bool ConnectionFieldsInvalid() override
-    {
-        const auto problem = connectionFieldsProblem(m_host, m_port, m_password);
-        if (problem)
-            m_notices.ShowNotice(problem->warning, NoticeWarning, QStringLiteral("Warning"));
-        return problem.has_value();
-    }
-    QString serverText() const override { return m_host; }
-    QString portText() const override { return m_port; }
-    QString passwordText() const override { return m_password; }
-    void clearServerAndPort() override
-    {
-        m_host.clear();
-        m_port.clear();
-    }
-    void trapFailure(const RuntimeFailure& failure) override
-    {
-        m_notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
-        closeProgram();
-    }
-    void closeProgram() override
-    {
-        if (m_session)
-            m_session->link().closeSocket(); // every waiting request ends in "error"
-    }
-
-private:
-    QString m_host, m_port, m_password;
-    Notices& m_notices;
-    ProxySession* m_session = nullptr;
-};
+// Without a window there is no font to measure in: every character counts as 90 twips, an average
+// character of the window's panel font (6 pixels at 96 dots per inch).
+constexpr int kTwipsPerCharacter = 90;
 
 [[noreturn]] void usageError(const QString& message)
 {
@@ -85,10 +46,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Texts are measured in the window's font, which needs a GUI platform; none has to be on screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("spectrelctl"));
 
     QCommandLineParser parser;
@@ -99,7 +57,10 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("local-port"),
                       QStringLiteral("Local UDP port (default: any free port)."), QStringLiteral("N"),
                       QStringLiteral("0")});
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the status as one JSON object.")});
+    parser.addOption(
+        {QStringLiteral("json"),
+         QStringLiteral("Print the status as one JSON object. Texts are fitted to the panel as if "
+                        "each character were 90 twips wide (6 pixels at 96 dpi).")});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("status | record NAME | stop | say TEXT"));
     if (!parser.parse(QCoreApplication::arguments()))
@@ -125,11 +86,24 @@ int main(int argc, char** argv)
 
     ConsoleNotices notices;
     SilentCues cues;
-    ConsoleControls controls(parser.value(QStringLiteral("host")), parser.value(QStringLiteral("port")),
-                             parser.value(QStringLiteral("password")), notices);
-    // 15 twips a pixel: the panel's width as a window on a 96-dpi screen measures it.
-    ProxySession session(controls, notices, cues, panelTextWidth(panelFont(), 15.0));
-    controls.setSession(&session);
+    FixedConnectionFields fields(parser.value(QStringLiteral("host")), parser.value(QStringLiteral("port")),
+                                 parser.value(QStringLiteral("password")), notices);
+    ProxySession* running = nullptr;
+    bool failed = false;
+    // An unexpected failure: its description on standard error, every waiting request ends, exit status 1.
+    ErrorTrap trap([&](const RuntimeFailure& failure) {
+        notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
+        failed = true;
+        if (running)
+            running->link().closeSocket();
+    });
+    const RconLink::Services services{fields, notices, cues, trap, realClock()};
+    ProxySession session(services, [](const QString& text) { return int(text.size()) * kTwipsPerCharacter; });
+    running = &session;
+    QObject::connect(&session, &ProxySession::programMustEnd, [&] {
+        failed = true;
+        session.link().closeSocket();
+    });
 
     if (session.link().bindSocket(quint16(localPort)) != RconLink::BindResult::Bound) {
         notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use").arg(applicationTitle()),
@@ -138,16 +112,19 @@ int main(int argc, char** argv)
     }
 
     bool ok = false;
-    if (command == u"status") {
-        session.spectators() = SpectatorWatch{1, -1};
-        ok = session.QueryStatus();
-    } else if (command == u"record") {
-        ok = session.StartRecording(args.at(1));
-    } else if (command == u"stop") {
-        ok = session.StopRecording();
-    } else {
-        ok = session.SayToSpectators(args.mid(1).join(u' '));
-    }
+    trap.run([&] {
+        if (command == u"status") {
+            session.spectators() = SpectatorWatch{1, -1};
+            ok = session.QueryStatus();
+        } else if (command == u"record") {
+            ok = session.StartRecording(args.at(1));
+        } else if (command == u"stop") {
+            ok = session.StopRecording();
+        } else {
+            ok = session.SayToSpectators(args.mid(1).join(u' '));
+        }
+    });
+    ok = ok && !failed;
 
     const StatusPanel& panel = session.panel();
     if (command == u"status" && parser.isSet(QStringLiteral("json"))) {

@@ -1,7 +1,7 @@
-#include "shell/NoticeFormat.h"
+#include "core/NoticeFormat.h"
 
-#include "shell/Notices.h"
-#include "shell/ProgramTitle.h"
+#include "core/Notices.h"
+#include "core/ProgramTitle.h"
 
 namespace spectrel {
 

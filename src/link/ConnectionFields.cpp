@@ -1,4 +1,6 @@
-#include "link/ConnectionCheck.h"
+#include "link/ConnectionFields.h"
+
+#include "core/Notices.h"
 
 namespace spectrel {
 
@@ -13,6 +15,14 @@ std::optional<ConnectionProblem> connectionFieldsProblem(const QString& server, 
         return ConnectionProblem{ConnectionProblem::Password,
                                  QStringLiteral("Invalid rcon password specified   ")};
     return std::nullopt;
+}
+
+bool FixedConnectionFields::ConnectionFieldsInvalid()
+{
+    const auto problem = connectionFieldsProblem(m_server, m_port, m_password);
+    if (problem)
+        m_notices.ShowNotice(problem->warning, NoticeWarning, QStringLiteral("Warning"));
+    return problem.has_value();
 }
 
 } // namespace spectrel

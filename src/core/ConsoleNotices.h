@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Notices.h"
+#include "core/Notices.h"
 
 #include <QStringList>
 

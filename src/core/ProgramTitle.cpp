@@ -1,4 +1,4 @@
-#include "shell/ProgramTitle.h"
+#include "core/ProgramTitle.h"
 
 namespace spectrel {
 

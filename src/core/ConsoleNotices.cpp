@@ -1,6 +1,6 @@
-#include "shell/ConsoleNotices.h"
+#include "core/ConsoleNotices.h"
 
-#include "shell/NoticeFormat.h"
+#include "core/NoticeFormat.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "shell/UserSettings.h"
 
-#include "shell/ProgramTitle.h"
+#include "core/ProgramTitle.h"
 
 namespace spectrel {
 

@@ -1,4 +1,4 @@
-#include "shell/SettingsKeys.h"
+#include "core/SettingsKeys.h"
 
 #include "text/RuntimeFailure.h"
 #include "text/TextRules.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,4 +1,4 @@
-#include "link/PanelTextWidth.h"
+#include "shell/PanelTextWidth.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

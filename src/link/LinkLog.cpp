@@ -1,3 +1,0 @@
-#include "link/LinkLog.h"
-
-Q_LOGGING_CATEGORY(lcLink, "spectrel.link", QtInfoMsg)

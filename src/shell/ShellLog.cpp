@@ -1,3 +1,0 @@
-#include "shell/ShellLog.h"
-
-Q_LOGGING_CATEGORY(lcShell, "spectrel.shell", QtInfoMsg)
