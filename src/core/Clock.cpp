@@ -27,9 +27,10 @@ public:
         connect(&m_shot, &QTimer::timeout, this, &RealTimer::fire);
     }
 
-    void start() override
+    void start() override { startFrom(m_clock.nowMs()); }
+    void startFrom(qint64 originMs) override
     {
-        m_startedAt = m_clock.nowMs();
+        m_startedAt = originMs;
         m_ticks = 0;
         aim();
     }

@@ -21,6 +21,9 @@ public:
 
     // (Re)starts from now: the first tick is due one interval later.
     virtual void start() = 0;
+    // (Re)starts as if it had been started at `originMs` on its clock's scale (a moment just past, such as
+    // the press of a button before the status query that preceded the start).
+    virtual void startFrom(qint64 originMs) = 0;
     virtual void stop() = 0;
     virtual bool isActive() const = 0;
 

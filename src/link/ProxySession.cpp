@@ -49,6 +49,19 @@ void ProxySession::ResetToOffline()
     Q_EMIT panelChanged();
 }
 
+void ProxySession::showCountdown(const QString& text)
+{
+    m_panel.demo = text;
+    m_panel.demoInRecordingColour = false;
+    Q_EMIT panelChanged();
+}
+
+void ProxySession::enableStopNow()
+{
+    m_panel.stopNowEnabled = true;
+    Q_EMIT panelChanged();
+}
+
 void ProxySession::statusReportArrived(const QString& s)
 {
     const StatusReading reading = readStatusReport(s, m_spectators, m_countdownMode, m_widthTwips);

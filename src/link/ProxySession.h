@@ -41,6 +41,12 @@ public:
         m_countdownMode = mode;
         m_countdownRunning = running;
     }
+    // A countdown's text on the demo label, in the button-text colour, until the next report or countdown
+    // tick writes it again.
+    void showCountdown(const QString& text);
+    // A start countdown makes "Stop now" usable at once, so it can cancel the pending start.
+    void enableStopNow();
+
     // Whether a confirmed start or end of a demo is announced to the spectators.
     void setAnnouncements(bool start, bool end)
     {

@@ -5,6 +5,8 @@
 #include "core/Notices.h"
 #include "core/ProgramTitle.h"
 #include "core/SettingsStore.h"
+#include "fields/ClanFields.h"
+#include "fields/FieldWarning.h"
 #include "hotkeys/KeyCatalogue.h"
 #include "platform/WindowPlacement.h"
 #include "shell/FormBuilder.h"
@@ -29,7 +31,6 @@ namespace spectrel {
 namespace {
 
 const QString kWarning = QStringLiteral("Warning");
-const QColor kLightRed(255, 192, 192);
 const QColor kDarkRed(128, 0, 0);
 
 // The order in which start-up restores the lists and boxes from their settings: a row control's handler
@@ -77,16 +78,10 @@ void setListIndex(QComboBox* list, std::int16_t index)
         list->setCurrentIndex(index);
 }
 
-void paintBackground(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour.isValid() ? colour : QApplication::palette(w).color(QPalette::Base));
-    w->setPalette(p);
-}
-
 } // namespace
 
-HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, QWidget* parent)
+HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, Clipboard& clipboard,
+                   QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
       m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
@@ -108,6 +103,16 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     connect(m_session.get(), &ProxySession::wentOffline, this, &HLTVForm::wentOffline);
     connect(m_session.get(), &ProxySession::programMustEnd, this, [this] { endProgram(1); });
     paintPanel(); // the panel as nothing is known yet: all four recording buttons disabled
+
+    m_clanFields = std::make_unique<ClanFields>(
+        m_controls.field("tYour"), m_controls.field("tOpponent"),
+        [this] { m_controls.tabs()->setCurrentIndex(1); },
+        ClanFields::Services{notices, cues, clipboard, m_trap});
+    m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
+    handle(m_controls.button("cRecNow"), &QPushButton::clicked, [this] { cRecNow_Click(); });
+    handle(m_controls.button("cStopNow"), &QPushButton::clicked, [this] { cStopNow_Click(); });
+    handle(m_controls.button("cRecord"), &QPushButton::clicked, [this] { cRecord_Click(); });
+    handle(m_controls.button("cStop"), &QPushButton::clicked, [this] { cStop_Click(); });
 
     handle(m_controls.button("cRefresh"), &QPushButton::clicked, [this] { cRefresh_Click(); });
     handle(m_controls.button("coDelete"), &QPushButton::clicked, [this] { coDelete_Click(); });
@@ -300,7 +305,7 @@ void HLTVForm::Form_Unload()
 
 void HLTVForm::StopAllTimers()
 {
-    for (Timer* t : {m_timer30.get(), m_tDelayUpdate.get()})
+    for (Timer* t : {&m_recorder->Timer1(), m_timer30.get(), m_tDelayUpdate.get()})
         t->stop();
 }
 
@@ -464,18 +469,10 @@ bool HLTVForm::ConnectionFieldsInvalid()
     if (!problem)
         return false;
     static constexpr SettingKey kFields[] = {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon};
-    warnAboutField(m_controls.field(name(kFields[problem->field])), 0, problem->warning);
+    warnAboutField(
+        m_controls.field(name(kFields[problem->field])), [this] { m_controls.tabs()->setCurrentIndex(0); },
+        problem->warning, m_notices, m_cues);
     return true;
-}
-
-void HLTVForm::warnAboutField(QLineEdit* field, int page, const QString& warning)
-{
-    m_cues.PlayCue(CueFailure);
-    m_controls.tabs()->setCurrentIndex(page);
-    paintBackground(field, kLightRed);
-    m_notices.ShowNotice(warning, NoticeWarning, kWarning);
-    paintBackground(field, QColor());
-    field->setFocus();
 }
 
 QString HLTVForm::serverText() const

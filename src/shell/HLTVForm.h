@@ -3,8 +3,10 @@
 #include "core/Clock.h"
 #include "core/ErrorTrap.h"
 #include "core/SettingsKeys.h"
+#include "fields/Clipboard.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
+#include "recording/Recorder.h"
 #include "shell/FormControls.h"
 
 #include <QWidget>
@@ -18,6 +20,7 @@ class QLineEdit;
 
 namespace spectrel {
 
+class ClanFields;
 class Cues;
 class Notices;
 class SettingsStore;
@@ -28,7 +31,7 @@ class HLTVForm : public QWidget, private ConnectionFields {
     Q_OBJECT
 public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
-             QWidget* parent = nullptr);
+             Clipboard& clipboard = systemClipboard(), QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up
@@ -39,6 +42,7 @@ public:
 
     const FormControls& controls() const { return m_controls; }
     ProxySession& session() { return *m_session; }
+    Recorder& recorder() { return *m_recorder; }
     double twipsPerPixel() const { return m_twipsPerPixel; }
 
     // Form-level state.
@@ -54,6 +58,12 @@ public:
     // Requests.
     bool QueryStatus() { return m_session->QueryStatus(); }
     void ResetToOffline() { m_session->ResetToOffline(); }
+
+    // The four recording actions; the hotkeys run them too.
+    void cRecNow_Click() { m_recorder->recordNow(); }
+    void cStopNow_Click() { m_recorder->stopNow(); }
+    void cRecord_Click() { m_recorder->recordAfterDelay(); }
+    void cStop_Click() { m_recorder->stopAfterDelay(); }
 
     // The program ends with `exitCode` once the window is gone.
     void endProgram(int exitCode);
@@ -103,8 +113,6 @@ private:
     void untickAutoRefresh();
     void storeBox(SettingKey key);
     void storeAnnouncements();
-    // The failing field's warning: cue, its page in front, light red while the notice is open, focus.
-    void warnAboutField(QLineEdit* field, int page, const QString& warning);
 
     Notices& m_notices;
     Cues& m_cues;
@@ -116,6 +124,8 @@ private:
     std::unique_ptr<Timer> m_timer30;
     std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
+    std::unique_ptr<ClanFields> m_clanFields;
+    std::unique_ptr<Recorder> m_recorder;
     bool m_unloaded = false;
     bool m_ending = false;
     bool m_closeAfterStartup = false;

@@ -56,10 +56,11 @@ private:
             auto& all = m_clock.m_timers;
             all.erase(std::remove(all.begin(), all.end(), this), all.end());
         }
-        void start() override
+        void start() override { startFrom(m_clock.m_now); }
+        void startFrom(qint64 originMs) override
         {
             m_active = true;
-            m_due = m_clock.m_now + interval();
+            m_due = originMs + interval();
         }
         void stop() override { m_active = false; }
         bool isActive() const override { return m_active; }

@@ -1,20 +1,27 @@
-// spectrelctl: the proxy link from the command line, for scripts and for checking a proxy without the window.
+// spectrelctl: the proxy link and the recording actions from the command line, for match scripts and for
+// checking a proxy without the window.
 //
-//   spectrelctl --host H --port P --password W [--json] [--local-port N] status | record NAME | stop | say
-//   TEXT
+//   spectrelctl --host H --port P --password W [options] status
+//   spectrelctl ... record [NAME | --own A --opponent B] [--after-delay]
+//   spectrelctl ... stop [--after-delay]
+//   spectrelctl ... say TEXT...
 //
-// Exit status: 0 when the request ended with its done-code, 1 when it ended in "error", 2 on bad usage.
+// Exit status: 0 when the action did what was asked, 1 when it was refused or failed (the reason on standard
+// error), 2 on bad usage.
 
 #include "core/Clock.h"
 #include "core/ConsoleNotices.h"
 #include "core/Cues.h"
 #include "core/ErrorTrap.h"
-#include "core/ProgramTitle.h"
+#include "fields/ClanNameRules.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
+#include "recording/ClanNames.h"
+#include "recording/Recorder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -33,13 +40,59 @@ public:
 // character of the window's panel font (6 pixels at 96 dots per inch).
 constexpr int kTwipsPerCharacter = 90;
 
+const char* const kUsage = "usage: spectrelctl --host H --port P --password W [--json] [--local-port N] "
+                           "status | record [NAME | --own A --opponent B] [--after-delay] | "
+                           "stop [--after-delay] | say TEXT";
+
 [[noreturn]] void usageError(const QString& message)
 {
-    std::fprintf(stderr,
-                 "spectrelctl: %s (usage: spectrelctl --host H --port P --password W [--json] "
-                 "status | record NAME | stop | say TEXT)\n",
-                 qPrintable(message));
+    std::fprintf(stderr, "spectrelctl: %s (%s)\n", qPrintable(message), kUsage);
     std::exit(2);
+}
+
+// The demo name of a record command, by the clan-name fields' rules.
+QString demoNameFrom(const QCommandLineParser& parser, const QStringList& args)
+{
+    const bool clans = parser.isSet(QStringLiteral("own")) || parser.isSet(QStringLiteral("opponent"));
+    if (clans == (args.size() == 2))
+        usageError(QStringLiteral("record takes either NAME or --own and --opponent"));
+    if (!clans)
+        return args.at(1);
+    QStringList names;
+    for (const char* option : {"own", "opponent"}) {
+        const QString name = parser.value(QString::fromLatin1(option)).trimmed();
+        if (name.isEmpty())
+            usageError(QStringLiteral("--%1 needs a clan name").arg(QString::fromLatin1(option)));
+        if (name.size() > clan::kMaxLength)
+            usageError(QStringLiteral("--%1 holds more than %2 characters")
+                           .arg(QString::fromLatin1(option))
+                           .arg(clan::kMaxLength));
+        const QChar bad = clan::firstForbidden(name);
+        if (!bad.isNull())
+            usageError(QStringLiteral("--%1 holds \"%2\", which a clan name cannot hold")
+                           .arg(QString::fromLatin1(option), bad));
+        names << name;
+    }
+    return names.join(u'-');
+}
+
+void printStatus(ProxySession& session, bool ok, bool json)
+{
+    const StatusPanel& panel = session.panel();
+    if (json) {
+        const QJsonObject o{{QStringLiteral("ok"), ok},
+                            {QStringLiteral("proxyState"), int(panel.ProxyState)},
+                            {QStringLiteral("connectedTo"), panel.server},
+                            {QStringLiteral("mapPlayers"), panel.map},
+                            {QStringLiteral("delay"), panel.delay},
+                            {QStringLiteral("demoStatus"), panel.demo},
+                            {QStringLiteral("spectators"), int(session.spectators().count)}};
+        std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
+    } else if (ok) {
+        std::printf("Connected to:   %s\nMap / players:  %s\nDelay:          %s\nDemo status:    %s\n",
+                    qPrintable(panel.server), qPrintable(panel.map), qPrintable(panel.delay),
+                    qPrintable(panel.demo));
+    }
 }
 
 } // namespace
@@ -50,6 +103,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("spectrelctl"));
 
     QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kUsage));
     parser.addOption(
         {QStringLiteral("host"), QStringLiteral("Proxy host name or address."), QStringLiteral("H")});
     parser.addOption({QStringLiteral("port"), QStringLiteral("Proxy UDP port."), QStringLiteral("P")});
@@ -61,8 +115,15 @@ int main(int argc, char** argv)
         {QStringLiteral("json"),
          QStringLiteral("Print the status as one JSON object. Texts are fitted to the panel as if "
                         "each character were 90 twips wide (6 pixels at 96 dpi).")});
+    parser.addOption(
+        {QStringLiteral("own"), QStringLiteral("Your clan's name (record)."), QStringLiteral("A")});
+    parser.addOption({QStringLiteral("opponent"), QStringLiteral("The opponent clan's name (record)."),
+                      QStringLiteral("B")});
+    parser.addOption({QStringLiteral("after-delay"),
+                      QStringLiteral("Count the proxy's broadcast delay down first, printing each second, so "
+                                     "the demo starts or ends with what the spectators see.")});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("status | record NAME | stop | say TEXT"));
+                                 QStringLiteral("status | record [NAME] | stop | say TEXT"));
     if (!parser.parse(QCoreApplication::arguments()))
         usageError(parser.errorText());
 
@@ -72,9 +133,13 @@ int main(int argc, char** argv)
     const QString command = args.first();
     const bool known = (command == u"status" && args.size() == 1) ||
                        (command == u"stop" && args.size() == 1) ||
-                       (command == u"record" && args.size() == 2) || (command == u"say" && args.size() >= 2);
+                       (command == u"record" && args.size() <= 2) || (command == u"say" && args.size() >= 2);
     if (!known)
         usageError(QStringLiteral("unknown command or wrong arguments: ") + args.join(u' '));
+    const bool afterDelay = parser.isSet(QStringLiteral("after-delay"));
+    if (afterDelay && command != u"record" && command != u"stop")
+        usageError(QStringLiteral("--after-delay goes with record and stop"));
+    const QString demoName = command == u"record" ? demoNameFrom(parser, args) : QString();
     for (const char* required : {"host", "port", "password"}) {
         if (!parser.isSet(QString::fromLatin1(required)))
             usageError(QStringLiteral("--%1 is required").arg(QString::fromLatin1(required)));
@@ -88,26 +153,29 @@ int main(int argc, char** argv)
     SilentCues cues;
     FixedConnectionFields fields(parser.value(QStringLiteral("host")), parser.value(QStringLiteral("port")),
                                  parser.value(QStringLiteral("password")), notices);
+    FixedClanNames clans(demoName);
+    QEventLoop countdown;
     ProxySession* running = nullptr;
     bool failed = false;
     // An unexpected failure: its description on standard error, every waiting request ends, exit status 1.
-    ErrorTrap trap([&](const RuntimeFailure& failure) {
-        notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
+    const auto fail = [&] {
         failed = true;
         if (running)
             running->link().closeSocket();
+        countdown.quit();
+    };
+    ErrorTrap trap([&](const RuntimeFailure& failure) {
+        notices.ShowNotice(failure.description(), NoticeError, QStringLiteral("Error"));
+        fail();
     });
     const RconLink::Services services{fields, notices, cues, trap, realClock()};
     ProxySession session(services, [](const QString& text) { return int(text.size()) * kTwipsPerCharacter; });
     running = &session;
-    QObject::connect(&session, &ProxySession::programMustEnd, [&] {
-        failed = true;
-        session.link().closeSocket();
-    });
+    QObject::connect(&session, &ProxySession::programMustEnd, fail);
+    Recorder recorder(session, clans, notices, cues, trap, realClock());
 
     if (session.link().bindSocket(quint16(localPort)) != RconLink::BindResult::Bound) {
-        notices.ShowNotice(QStringLiteral("Ports needed by %1 are in use").arg(applicationTitle()),
-                           NoticeWarning, QStringLiteral("Warning"));
+        notices.ShowNotice(RconLink::portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
         return 1;
     }
 
@@ -116,38 +184,41 @@ int main(int argc, char** argv)
         if (command == u"status") {
             session.spectators() = SpectatorWatch{1, -1};
             ok = session.QueryStatus();
-        } else if (command == u"record") {
-            ok = session.StartRecording(args.at(1));
-        } else if (command == u"stop") {
-            ok = session.StopRecording();
-        } else {
-            ok = session.SayToSpectators(args.mid(1).join(u' '));
+            printStatus(session, ok, parser.isSet(QStringLiteral("json")));
+            return;
         }
-    });
-    ok = ok && !failed;
-
-    const StatusPanel& panel = session.panel();
-    if (command == u"status" && parser.isSet(QStringLiteral("json"))) {
-        const QJsonObject o{{QStringLiteral("ok"), ok},
-                            {QStringLiteral("proxyState"), int(panel.ProxyState)},
-                            {QStringLiteral("connectedTo"), panel.server},
-                            {QStringLiteral("mapPlayers"), panel.map},
-                            {QStringLiteral("delay"), panel.delay},
-                            {QStringLiteral("demoStatus"), panel.demo},
-                            {QStringLiteral("spectators"), int(session.spectators().count)}};
-        std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    } else if (command == u"status" && ok) {
-        std::printf("Connected to:   %s\nMap / players:  %s\nDelay:          %s\nDemo status:    %s\n",
-                    qPrintable(panel.server), qPrintable(panel.map), qPrintable(panel.delay),
-                    qPrintable(panel.demo));
-    }
-    if (!ok) {
-        if (notices.shown().isEmpty())
+        if (command == u"say") {
+            ok = session.SayToSpectators(args.mid(1).join(u' '));
+            return;
+        }
+        const bool record = command == u"record";
+        QObject::connect(&recorder, &Recorder::countdownShown, [](const QString& text) {
+            std::printf("%s\n", qPrintable(text));
+            std::fflush(stdout);
+        });
+        Recorder::Outcome outcome = afterDelay
+                                        ? (record ? recorder.recordAfterDelay() : recorder.stopAfterDelay())
+                                        : (record ? recorder.recordNow() : recorder.stopNow());
+        if (outcome == Recorder::Outcome::CountingDown) {
+            QObject::connect(&recorder, &Recorder::finished, [&](Recorder::Outcome end) {
+                outcome = end;
+                countdown.quit();
+            });
+            QObject::connect(&recorder, &Recorder::countdownCancelled, &countdown, &QEventLoop::quit);
+            countdown.exec();
+            if (outcome == Recorder::Outcome::CountingDown) // cancelled: the proxy went offline meanwhile
+                notices.ShowNotice(QStringLiteral("HLTV proxy offline or not connected to game server   "),
+                                   NoticeWarning, QStringLiteral("Warning"));
+        }
+        ok = outcome == Recorder::Outcome::Sent || (!record && outcome == Recorder::Outcome::Nothing);
+        if (outcome == Recorder::Outcome::QueryFailed || outcome == Recorder::Outcome::SendFailed)
             std::fprintf(stderr,
-                         "spectrelctl: %s ended in error: no reply within 2 s, or one it did not "
-                         "recognise\n",
+                         "spectrelctl: %s ended in error: no reply within 2 s, or one it did not recognise\n",
                          qPrintable(command));
-        return 1;
-    }
-    return 0;
+    });
+    if (!ok && !failed && command != u"record" && command != u"stop" && notices.shown().isEmpty())
+        std::fprintf(stderr,
+                     "spectrelctl: %s ended in error: no reply within 2 s, or one it did not recognise\n",
+                     qPrintable(command));
+    return ok && !failed ? 0 : 1;
 }

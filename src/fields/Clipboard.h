@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace spectrel {
+
+// The system clipboard in plain text. Each step reports false when the clipboard is busy (another program
+// holds it open); the caller then offers to try again.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Whether the clipboard offers plain text; false also when it cannot be asked.
+    virtual bool hasText(bool& busy) = 0;
+    virtual bool clear() = 0;
+    virtual bool setText(const QString& text) = 0;
+};
+
+// The desktop's clipboard through Qt. It is never busy on X11; on Windows a busy clipboard makes Qt's own
+// calls fail quietly, which leaves the clipboard as it was.
+class SystemClipboard : public Clipboard {
+public:
+    bool hasText(bool& busy) override;
+    bool clear() override;
+    bool setText(const QString& text) override;
+};
+
+Clipboard& systemClipboard();
+
+} // namespace spectrel

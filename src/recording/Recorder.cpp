@@ -1,0 +1,188 @@
+#include "recording/Recorder.h"
+
+#include "core/Cues.h"
+#include "core/ErrorTrap.h"
+#include "core/Logging.h"
+#include "core/Notices.h"
+#include "link/ProxySession.h"
+#include "recording/ClanNames.h"
+#include "recording/CountdownText.h"
+
+#include <limits>
+
+namespace spectrel {
+
+namespace {
+
+const QString kOffline = QStringLiteral("HLTV proxy offline or not connected to game server   ");
+const QString kAlreadyRecording = QStringLiteral("HLTV proxy already recording   ");
+
+} // namespace
+
+Recorder::Recorder(ProxySession& session, ClanNames& clans, Notices& notices, Cues& cues, ErrorTrap& trap,
+                   Clock& clock, QObject* parent)
+    : QObject(parent), m_session(session), m_clans(clans), m_notices(notices), m_cues(cues), m_trap(trap),
+      m_clock(clock), m_timer1(clock.createTimer())
+{
+    m_timer1->setInterval(1000);
+    connect(m_timer1.get(), &Timer::timeout, this, [this] { m_trap.run([this] { Timer1_Timer(); }); });
+    connect(&m_session, &ProxySession::wentOffline, this, &Recorder::cancel);
+}
+
+Recorder::~Recorder() = default;
+
+Recorder::Outcome Recorder::recordNow()
+{
+    return act(true, false);
+}
+Recorder::Outcome Recorder::stopNow()
+{
+    return act(false, false);
+}
+Recorder::Outcome Recorder::recordAfterDelay()
+{
+    return act(true, true);
+}
+Recorder::Outcome Recorder::stopAfterDelay()
+{
+    return act(false, true);
+}
+
+void Recorder::cancel()
+{
+    const bool counting = m_timer1->isActive();
+    stopTimer1();
+    setMode(countdown::None);
+    if (counting)
+        Q_EMIT countdownCancelled();
+}
+
+bool Recorder::prologue(bool checkClanNames, Outcome& outcome)
+{
+    m_cues.PlayCue(CueClick);
+    cancel(); // the label keeps its text until something writes it again
+    if (checkClanNames && m_clans.ClanNamesInvalid()) {
+        outcome = Outcome::Refused;
+        return false;
+    }
+    if (!m_session.QueryStatus()) {
+        m_cues.PlayCue(CueFailure);
+        outcome = Outcome::QueryFailed;
+        return false;
+    }
+    return true;
+}
+
+Recorder::Outcome Recorder::act(bool start, bool afterDelay)
+{
+    // The countdown is counted from the press, not from the status answer that follows it.
+    const qint64 pressedAt = m_clock.nowMs();
+    Outcome outcome = Outcome::Nothing;
+    if (!prologue(start, outcome))
+        return outcome;
+    const std::uint8_t state = m_session.panel().ProxyState;
+    if (state != StatusPanel::Recording && state != StatusPanel::Connected)
+        return refuse(kOffline);
+    if (start) {
+        if (state == StatusPanel::Recording)
+            return refuse(kAlreadyRecording);
+        if (afterDelay) {
+            startCountdown(countdown::Start, pressedAt);
+            return Outcome::CountingDown;
+        }
+        return m_session.StartRecording(m_clans.demoName()) ? Outcome::Sent : Outcome::SendFailed;
+    }
+    if (state != StatusPanel::Recording)
+        return Outcome::Nothing;
+    if (afterDelay) {
+        startCountdown(countdown::Stop, pressedAt);
+        return Outcome::CountingDown;
+    }
+    return m_session.StopRecording() ? Outcome::Sent : Outcome::SendFailed;
+}
+
+Recorder::Outcome Recorder::refuse(const QString& warning)
+{
+    m_cues.PlayCue(CueFailure);
+    m_notices.ShowNotice(warning, NoticeWarning, QStringLiteral("Warning"));
+    return Outcome::Refused;
+}
+
+void Recorder::startCountdown(std::uint8_t mode, qint64 pressedAt)
+{
+    std::int16_t seconds = countdown::delaySeconds(m_session.panel().delay);
+    // A negative delay counts as none: the command goes out at the first tick, and the label says 0.
+    if (seconds < 0)
+        seconds = 0;
+    m_countdownSeconds = seconds;
+    showCountdown(countdown::counting(mode, seconds));
+    m_countdownMode = mode;
+    m_timer1->startFrom(pressedAt);
+    m_session.setCountdown(m_countdownMode, true);
+    if (mode == countdown::Start)
+        m_session.enableStopNow(); // from here on "Stop now" can cancel the pending start
+    qCDebug(lcRecording) << (mode == countdown::Start ? "start" : "stop") << "countdown of" << seconds << "s";
+}
+
+void Recorder::showCountdown(const QString& text)
+{
+    m_session.showCountdown(text);
+    Q_EMIT countdownShown(text);
+}
+
+void Recorder::Timer1_Timer()
+{
+    if (m_countdownSeconds == std::numeric_limits<std::int16_t>::min())
+        throw RuntimeFailure::overflow();
+    --m_countdownSeconds;
+    if (m_countdownSeconds > 0) {
+        showCountdown(countdown::counting(m_countdownMode, m_countdownSeconds));
+        return;
+    }
+    if (m_countdownSeconds == 0) {
+        showCountdown(countdown::lastSecond(m_countdownMode));
+        return;
+    }
+    stopTimer1();
+    const Outcome outcome = runOut();
+    // Every run-out ends the countdown, also one that ended in a notice or a failed query, so a stale
+    // countdown text never outlives it.
+    setMode(countdown::None);
+    Q_EMIT finished(outcome);
+}
+
+Recorder::Outcome Recorder::runOut()
+{
+    const bool start = m_countdownMode == countdown::Start;
+    if (start && m_clans.ClanNamesInvalid())
+        return Outcome::Refused;
+    if (!m_session.QueryStatus()) {
+        m_cues.PlayCue(CueFailure);
+        return Outcome::QueryFailed;
+    }
+    const std::uint8_t state = m_session.panel().ProxyState;
+    if (state == StatusPanel::Offline)
+        return refuse(kOffline);
+    if (start && state == StatusPanel::Recording)
+        return refuse(kAlreadyRecording);
+    setMode(countdown::None);
+    if (start && state == StatusPanel::Connected)
+        return m_session.StartRecording(m_clans.demoName()) ? Outcome::Sent : Outcome::SendFailed;
+    if (!start && state == StatusPanel::Recording)
+        return m_session.StopRecording() ? Outcome::Sent : Outcome::SendFailed;
+    return Outcome::Nothing;
+}
+
+void Recorder::setMode(std::uint8_t mode)
+{
+    m_countdownMode = mode;
+    m_session.setCountdown(m_countdownMode, m_timer1->isActive());
+}
+
+void Recorder::stopTimer1()
+{
+    m_timer1->stop();
+    m_session.setCountdown(m_countdownMode, false);
+}
+
+} // namespace spectrel
