@@ -1,3 +1,4 @@
+#include "link/ProxySession.h"
 #include "link/StatusPanel.h"
 #include "link/StatusReading.h"
 
@@ -132,6 +133,42 @@ private Q_SLOTS:
         QCOMPARE(int(watch.check), check);
     }
 
+    // Reading the count cuts the report itself: what follows is read from after the count.
+    void countReadingCutsTheReport_data()
+    {
+        QTest::addColumn<int>("check");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("count asked for") << 1 << false;
+        QTest::newRow("count not asked for") << 0 << true;
+    }
+    void countReadingCutsTheReport()
+    {
+        QFETCH(int, check);
+        QFETCH(bool, readable);
+        SpectatorWatch watch{quint8(check), -1};
+        const StatusReading r = readStatusReport(
+            report(QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nTotal Slots 32\n"
+                                  "Server Name \"x\"\nGame Time 01:00, Map \"de_x.bsp\", Players 2\n")),
+            watch, 0, hundredTwipsEach);
+        QCOMPARE(r.outcome == StatusReading::Outcome::Connected, readable);
+    }
+
+    void announcements_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text"); // empty: nothing is said
+        QTest::newRow("none") << 0 << "No spectators are watching this match";
+        QTest::newRow("one") << 1 << "1 spectator is watching this match";
+        QTest::newRow("many") << 128 << "128 spectators are watching this match";
+        QTest::newRow("no count yet") << -1 << "";
+    }
+    void announcements()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        QCOMPARE(spectatorAnnouncement(qint16(count)).value_or(QString()), text);
+    }
+
     void countNotAskedFor()
     {
         SpectatorWatch watch{0, 5};
@@ -214,6 +251,8 @@ private Q_SLOTS:
         SpectatorWatch watch;
         const StatusReading r = readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo),
                                                  watch, 0, hundredTwipsEach);
+        QVERIFY(r.showDemoPage); // also when the shortening fails
+        QVERIFY(r.showDemoPage); // also when the shortening fails
         if (expected.isEmpty()) {
             QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
         } else {

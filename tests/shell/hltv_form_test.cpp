@@ -1,11 +1,8 @@
 // The main window in this process, with scripted notices and recorded cues: start-up from a given settings
 // file, the status panel against the simulator, the field check, deleting the settings.
 
-#include "shell/HLTVForm.h"
-#include "shell/QSettingsStore.h"
-#include "support/RecordingCues.h"
-#include "support/ScriptedNotices.h"
 #include "support/SimProcess.h"
+#include "support/TestWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,48 +15,6 @@
 #include <QtTest>
 
 using namespace spectrel;
-
-namespace {
-
-struct Window {
-    QTemporaryDir dir;
-    QString file = dir.filePath(QStringLiteral("settings.ini"));
-    ScriptedNotices notices;
-    RecordingCues cues;
-    std::unique_ptr<QSettingsStore> store;
-    std::unique_ptr<HLTVForm> form;
-
-    explicit Window(const QString& settings = QStringLiteral("FirstRun=False\n"))
-    {
-        QFile f(file);
-        if (f.open(QIODevice::WriteOnly))
-            f.write("[Settings]\n" + settings.toUtf8());
-        f.close();
-        store = std::make_unique<QSettingsStore>(file);
-        form = std::make_unique<HLTVForm>(notices, cues, *store);
-    }
-    ~Window()
-    {
-        if (form)
-            form->close();
-    }
-    QString stored(const QString& key) const
-    {
-        QSettings s(file, QSettings::IniFormat);
-        return s.value(QStringLiteral("Settings/") + key).toString();
-    }
-    QStringList storedKeys() const
-    {
-        QSettings s(file, QSettings::IniFormat);
-        s.beginGroup(QStringLiteral("Settings"));
-        QStringList keys = s.childKeys();
-        keys.sort();
-        return keys;
-    }
-    const FormControls& c() const { return form->controls(); }
-};
-
-} // namespace
 
 class HLTVFormTest : public QObject {
     Q_OBJECT
@@ -122,6 +77,16 @@ private Q_SLOTS:
         QCOMPARE(w.stored(key), kept);
         QCOMPARE(QString::number(w.c().tabs()->currentIndex()), kept);
         QCOMPARE(w.notices.count(), 0);
+    }
+
+    // A restored box stores the value it was given, a hand-edited 2 (grayed) included, without a cue.
+    void restoredBoxesStoreTheirValue()
+    {
+        Window w(QStringLiteral("FirstRun=False\ncAnnounceStart=2\ncAnnounceEnd=1\n"));
+        QVERIFY(w.form->Form_Load());
+        QCOMPARE(w.stored(QStringLiteral("cAnnounceStart")), QStringLiteral("2"));
+        QCOMPARE(w.stored(QStringLiteral("cAnnounceEnd")), QStringLiteral("1"));
+        QVERIFY(w.cues.played().isEmpty());
     }
 
     void unconvertibleValueEndsStartUp()
@@ -189,6 +154,7 @@ private Q_SLOTS:
         w.notices.whileShown([&](const ScriptedNotices::Shown&) {
             duringNotice = w.c().field(field.toLatin1().constData())->palette().color(QPalette::Base);
         });
+        w.timeOutNextRequest(); // nothing is sent
         QVERIFY(!w.form->QueryStatus());
         QCOMPARE(w.notices.lastText(), warning);
         QCOMPARE(duringNotice, QColor(255, 192, 192));

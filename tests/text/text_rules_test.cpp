@@ -113,6 +113,23 @@ private Q_SLOTS:
         QCOMPARE(text::leadingNumber(s), expected);
     }
 
+    // The status report's numbers: leading blanks only, nothing skipped inside.
+    void statusNumber_data()
+    {
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("leading blanks skipped") << "  30 (max 4)" << 30.0;
+        QTest::newRow("a blank inside ends it") << "1 2" << 1.0;
+        QTest::newRow("a tab is no blank") << "\t7" << 0.0;
+        QTest::newRow("stops at a letter") << "12abc" << 12.0;
+    }
+    void statusNumber()
+    {
+        QFETCH(QString, s);
+        QFETCH(double, expected);
+        QCOMPARE(text::statusNumber(s), expected);
+    }
+
     void rounding_data()
     {
         QTest::addColumn<double>("value");

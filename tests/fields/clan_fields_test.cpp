@@ -1,0 +1,196 @@
+// The two clan-name fields with real keys and the real clipboard (on the tests' X server).
+
+#include "core/ErrorTrap.h"
+#include "fields/ClanFields.h"
+#include "fields/Clipboard.h"
+#include "support/RecordingCues.h"
+#include "support/ScriptedNotices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QtTest>
+#include <QVBoxLayout>
+
+using namespace spectrel;
+
+namespace {
+
+// A clipboard that another program holds open for the next `busyTimes` steps.
+class BusyClipboard : public SystemClipboard {
+public:
+    int busyTimes = 0;
+    int asked = 0;
+    bool hasText(bool& busy) override
+    {
+        ++asked;
+        busy = busyTimes > 0 && busyTimes--;
+        return !busy && SystemClipboard::hasText(busy);
+    }
+};
+
+struct Fields {
+    QWidget window;
+    QLineEdit* your = new QLineEdit(&window);
+    QLineEdit* opponent = new QLineEdit(&window);
+    ScriptedNotices notices;
+    RecordingCues cues;
+    BusyClipboard clipboard;
+    ErrorTrap trap{[](const RuntimeFailure& f) { QFAIL(qPrintable(f.description())); }};
+    int pageShown = 0;
+    ClanFields clans{your, opponent, [this] { ++pageShown; },
+                     ClanFields::Services{notices, cues, clipboard, trap}};
+
+    Fields()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(your);
+        layout->addWidget(opponent);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        your->setFocus();
+    }
+};
+
+} // namespace
+
+class ClanFieldsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void typing_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("forbidden characters are dropped") << "a\\b/c:d*e?f>g<h|i"
+                                                          << "abcdefghi";
+        QTest::newRow("quotes and blanks are kept") << "The \"Reds\""
+                                                    << "The \"Reds\"";
+    }
+    void typing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        Fields f;
+        QTest::keyClicks(f.your, typed);
+        QCOMPARE(f.your->text(), kept);
+        QCOMPARE(f.notices.count(), 0); // forbidden input is never reported
+    }
+
+    void pasting_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("allowed") << "Red"
+                                 << "-Blue"
+                                 << "Red-Blue";
+        QTest::newRow("a forbidden character empties the field") << "Red"
+                                                                 << "a/b"
+                                                                 << "";
+        QTest::newRow("50 characters keep 45") << "" << QString(50, u'x') << QString(45, u'x');
+        QTest::newRow("control characters are no forbidden characters") << ""
+                                                                        << "a\tb"
+                                                                        << "a\tb";
+    }
+    void pasting()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, pasted);
+        QFETCH(QString, after);
+        Fields f;
+        f.your->setText(before);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(f.your, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.your->text(), after);
+    }
+
+    void leavingTrimsAndEscapeEmpties()
+    {
+        Fields f;
+        f.your->setText(QStringLiteral("  Red Team  "));
+        f.opponent->setFocus();
+        QTRY_COMPARE(f.your->text(), QStringLiteral("Red Team"));
+        f.opponent->setText(QStringLiteral("Blue"));
+        QTest::keyClick(f.opponent, Qt::Key_Escape);
+        QCOMPARE(f.opponent->text(), QString());
+    }
+
+    void copyAndCutGoThroughTheClipboard()
+    {
+        Fields f;
+        QApplication::clipboard()->setText(QStringLiteral("old"));
+        f.your->setText(QStringLiteral("RedBlue"));
+        f.your->setSelection(3, 4);
+        QTest::keyClick(f.your, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Blue"));
+        f.your->setSelection(0, 3);
+        QTest::keyClick(f.your, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Red"));
+        QCOMPARE(f.your->text(), QStringLiteral("Blue"));
+    }
+
+    void busyClipboardOffersRetry_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("retry asks again") << int(AnswerRetry) << 2;
+        QTest::newRow("cancel gives up") << int(AnswerCancel) << 1;
+    }
+    void busyClipboardOffersRetry()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, asked);
+        Fields f;
+        f.clipboard.busyTimes = 1;
+        f.notices.answerNext(answer);
+        QTest::keyClick(f.your, Qt::Key_A); // every key but Escape asks the clipboard first
+        QCOMPARE(f.notices.count(), 1);
+        QCOMPARE(f.notices.shown().first().text, QStringLiteral("Windows Clipboard was not available"));
+        QCOMPARE(f.notices.shown().first().flags, int(NoticeRetryCancel));
+        QCOMPARE(f.clipboard.asked, asked);
+        QCOMPARE(f.your->text(), QStringLiteral("a")); // the key itself still counts
+    }
+
+    void checkWarnsAboutTheFirstEmptyField_data()
+    {
+        QTest::addColumn<QString>("your");
+        QTest::addColumn<QString>("opponent");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("both empty: your clan only") << ""
+                                                    << ""
+                                                    << "Invalid clan name specified   ";
+        QTest::newRow("opponent empty") << "Red"
+                                        << ""
+                                        << "Invalid opponent clan name specified   ";
+        QTest::newRow("blanks pass the check") << " "
+                                               << "Blue"
+                                               << "";
+    }
+    void checkWarnsAboutTheFirstEmptyField()
+    {
+        QFETCH(QString, your);
+        QFETCH(QString, opponent);
+        QFETCH(QString, warning);
+        Fields f;
+        f.your->setText(your);
+        f.opponent->setText(opponent);
+        QLineEdit* empty = your.isEmpty() ? f.your : f.opponent;
+        QColor duringNotice;
+        f.notices.whileShown(
+            [&](const ScriptedNotices::Shown&) { duringNotice = empty->palette().color(QPalette::Base); });
+        QCOMPARE(f.clans.ClanNamesInvalid(), !warning.isEmpty());
+        QCOMPARE(f.notices.lastText(), warning);
+        if (warning.isEmpty())
+            return;
+        QCOMPARE(duringNotice, QColor(255, 192, 192));
+        QVERIFY(empty->palette().color(QPalette::Base) != QColor(255, 192, 192));
+        QCOMPARE(f.pageShown, 1);
+        QCOMPARE(f.cues.played(), QList<int>{CueFailure});
+        QTRY_VERIFY(empty->hasFocus());
+    }
+};
+
+QTEST_MAIN(ClanFieldsTest)
+#include "clan_fields_test.moc"
