@@ -47,7 +47,8 @@ void report(Result result, const QByteArray& line, const QByteArray& detail = {}
         std::fprintf(stderr, "ok: %s\n", line.constData());
         break;
     case Result::Refused:
-        std::fprintf(stderr, "refused: %s: %s\n", line.constData(), detail.trimmed().constData());
+        std::fprintf(stderr, "refused: %s: %s\n", line.constData(),
+                     detail.trimmed().replace('\n', ' ').constData());
         break;
     case Result::Unknown:
         std::fprintf(stderr, "unknown control line: %s\n", line.constData());
@@ -131,13 +132,16 @@ void ControlConsole::apply(const QByteArray& rawLine)
             game.setGameServer(*on);
         return report(Result::Ok, line);
     }
+    // Another admin's commands: what the proxy prints goes to its console, here with the result.
     if (word == "record") {
-        const ProxyGame::Outcome outcome = game.record(rest);
-        return report(outcome.done ? Result::Ok : Result::Refused, line, outcome.reply);
+        const bool wasRecording = game.isRecording();
+        const QByteArray printed = game.record(rest);
+        return report(!wasRecording && game.isRecording() ? Result::Ok : Result::Refused, line, printed);
     }
-    if (word == "stop") {
-        const ProxyGame::Outcome outcome = game.stopRecording();
-        return report(outcome.done ? Result::Ok : Result::Refused, line, outcome.reply);
+    if (word == "stoprecording" || word == "stop") {
+        const bool wasRecording = game.isRecording();
+        const QByteArray printed = game.stopRecording();
+        return report(wasRecording ? Result::Ok : Result::Refused, line, printed);
     }
     if (word != "set")
         return report(Result::Unknown, line);

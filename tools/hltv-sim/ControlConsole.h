@@ -11,7 +11,8 @@ namespace spectrel::sim {
 class ProxySimulator;
 
 // Operator lines on a file descriptor (standard input) that change the proxy while it runs, so a test can
-// move spectators, drop the game server or start a demo behind the client's back. The end of the input only
+// move spectators, drop the game server or start a demo behind the client's back. The lines are listed in
+// the simulator's --help. The end of the input only
 // ends the reading: the proxy goes on answering until "quit" or a signal.
 class ControlConsole : public QObject {
     Q_OBJECT

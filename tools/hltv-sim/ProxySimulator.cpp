@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 namespace spectrel::sim {
@@ -67,56 +68,70 @@ void ProxySimulator::readPendingDatagrams()
 
 void ProxySimulator::handleRequest(const QByteArray& text, const QHostAddress& sender, quint16 senderPort)
 {
-    const QByteArray key = senderKey(sender, senderPort);
     if (m_options.verbose)
-        std::fprintf(stderr, "hltv-sim: <- %s %s\n", key.constData(), printable(text).constData());
+        std::fprintf(stderr, "hltv-sim: <- %s %s\n", senderKey(sender, senderPort).constData(),
+                     printable(text).constData());
 
     if (isChallengeRequest(text)) {
-        answerChallenge(key, sender, senderPort);
+        answerChallenge(sender, senderPort);
         return;
     }
     const std::optional<RconLine> line = parseRconLine(text);
-    if (!line) {
+    // The proxy drops an rcon line without password or command unread.
+    if (!line || line->command.trimmed().isEmpty()) {
         if (m_options.verbose)
-            std::fprintf(stderr, "hltv-sim: not an rcon request, ignored\n");
+            std::fprintf(stderr, "hltv-sim: not a complete rcon request, ignored\n");
         return;
     }
-    // The engine checks the challenge before the password.
-    QByteArray answer;
-    if (!challengeValid(key, line->challenge)) {
-        answer = "Bad challenge.\n";
-    } else if (m_options.password.isEmpty() || line->password != m_options.password) {
-        answer = "Bad rcon_password.\n";
-    } else {
-        if (line->command.isEmpty())
-            return;
-        Q_EMIT commandAccepted(printable(line->command));
-        answer = runCommand(line->command);
+    // The challenge is checked before the password.
+    if (!challengeValid(sender, line->challenge))
+        return refuse("challenge", "Bad rcon_password.\nBad challenge.\n", sender, senderPort);
+    if (m_options.password.isEmpty() || line->password != m_options.password)
+        return refuse("password", "Bad rcon_password.\n", sender, senderPort);
+
+    Q_EMIT commandAccepted(printable(line->command));
+    QByteArray arguments;
+    const QByteArray name = firstArgument(line->command, &arguments).toLower();
+    const QByteArray answer = runCommand(line->command);
+    if (!answer.isEmpty())
+        reply(printReply(answer), sender, senderPort);
+    // A line nobody asked for, as a game server's chat echo or a second admin's command output would be.
+    if (name == "say" && m_options.sayEcho) {
+        QByteArray said = arguments.trimmed();
+        if (said.size() >= 2 && said.startsWith('"') && said.endsWith('"'))
+            said = said.mid(1, said.size() - 2);
+        reply(printReply("HLTV: " + said + "\n"), sender, senderPort);
     }
-    if (answer.isEmpty())
-        return;
-    for (const QByteArray& datagram : printReplies(answer))
-        reply(datagram, sender, senderPort);
 }
 
-void ProxySimulator::answerChallenge(const QByteArray& key, const QHostAddress& sender, quint16 senderPort)
+void ProxySimulator::refuse(const char* what, const QByteArray& reply, const QHostAddress& sender,
+                            quint16 senderPort)
 {
+    std::fprintf(stderr, "Invalid rcon %s from: %s\n", what, senderKey(sender, senderPort).constData());
+    if (m_options.gameServerReplies)
+        this->reply(printReply(reply), sender, senderPort);
+}
+
+void ProxySimulator::answerChallenge(const QHostAddress& sender, quint16 senderPort)
+{
+    const QByteArray key = sender.toString().toLatin1();
     auto existing = m_challenges.find(key);
+    // A challenge keeps its number until it expires; asking again does not extend it.
     if (existing == m_challenges.end() || existing->expiry.hasExpired()) {
-        if (m_challenges.size() >= kMaxChallenges)
+        if (existing == m_challenges.end() && m_challenges.size() >= kMaxChallenges)
             forgetStaleChallenges();
         Challenge challenge;
-        // Nine or ten digits, like the engine's.
+        // Nine or ten digits, like the proxy's.
         challenge.value = QRandomGenerator::global()->bounded(100000000u, 4294967295u);
+        challenge.expiry.setRemainingTime(std::chrono::milliseconds(m_options.challengeLifetimeMs));
         existing = m_challenges.insert(key, challenge);
     }
-    existing->expiry.setRemainingTime(qint64(m_options.challengeLifetimeSeconds) * 1000);
     reply(challengeReply(existing->value), sender, senderPort);
 }
 
-bool ProxySimulator::challengeValid(const QByteArray& key, const QByteArray& challenge) const
+bool ProxySimulator::challengeValid(const QHostAddress& sender, const QByteArray& challenge) const
 {
-    const auto found = m_challenges.constFind(key);
+    const auto found = m_challenges.constFind(sender.toString().toLatin1());
     if (found == m_challenges.constEnd() || found->expiry.hasExpired())
         return false;
     if (challenge.size() > 10)
@@ -138,17 +153,14 @@ QByteArray ProxySimulator::runCommand(const QByteArray& command)
         return m_game.statusReport(m_socket.localAddress().toString().toLatin1() + ':' +
                                    QByteArray::number(m_socket.localPort()));
     if (name == "record")
-        return m_game.record(arguments).reply;
+        return m_game.record(arguments);
     if (name == "stoprecording")
-        return m_game.stopRecording().reply;
-    if (name == "say") {
-        if (!m_options.sayEcho)
-            return {};
-        QByteArray text = arguments;
-        if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"'))
-            text = text.mid(1, text.size() - 2);
-        return "HLTV: " + text + "\n";
-    }
+        return m_game.stopRecording();
+    if (name == "delay")
+        return m_game.delay(arguments);
+    // The proxy hands the text on to the game server as chat and prints nothing itself.
+    if (name == "say")
+        return splitArguments(arguments).isEmpty() ? QByteArray("Syntax: say <text>\n") : QByteArray();
     return "Unknown command \"" + name + "\".\n";
 }
 

@@ -13,7 +13,8 @@
 namespace spectrel::sim {
 
 // The remote console of an HLTV proxy on one UDP socket: hands out challenges, checks the password and runs
-// the commands a match organiser's tool sends (status, record, stoprecording, say).
+// the commands a match organiser's tool sends (status, record, stoprecording, say, delay). Like the proxy it
+// answers a refused request with silence, and a command that prints nothing with no datagram at all.
 class ProxySimulator : public QObject {
     Q_OBJECT
 public:
@@ -39,8 +40,10 @@ private:
 
     void readPendingDatagrams();
     void handleRequest(const QByteArray& text, const QHostAddress& sender, quint16 senderPort);
-    void answerChallenge(const QByteArray& senderKey, const QHostAddress& sender, quint16 senderPort);
-    bool challengeValid(const QByteArray& senderKey, const QByteArray& challenge) const;
+    void answerChallenge(const QHostAddress& sender, quint16 senderPort);
+    bool challengeValid(const QHostAddress& sender, const QByteArray& challenge) const;
+    // Logs the refusal on the proxy's console; a game server would also tell the sender.
+    void refuse(const char* what, const QByteArray& reply, const QHostAddress& sender, quint16 senderPort);
     // The print text that answers command; empty when the proxy says nothing.
     QByteArray runCommand(const QByteArray& command);
     void reply(const QByteArray& datagram, const QHostAddress& receiver, quint16 receiverPort);
@@ -49,6 +52,7 @@ private:
     SimulatorOptions m_options;
     ProxyGame m_game;
     QUdpSocket m_socket;
+    // By the sender's IP address alone, as the proxy keeps them: any port of that address may use one.
     QHash<QByteArray, Challenge> m_challenges;
     bool m_silent;
 };

@@ -7,8 +7,8 @@ const QByteArray kPrefix("\xFF\xFF\xFF\xFF", 4);
 
 // A real proxy answers larger requests not at all; nothing legitimate comes near this.
 constexpr qsizetype kMaxRequest = 4096;
-// Payload of one reply datagram; longer prints are split like the engine's redirect buffer does.
-constexpr qsizetype kMaxPrint = 1400;
+// The proxy's output buffer for one rcon command, less the reply's type byte and the closing 0x00.
+constexpr qsizetype kMaxPrint = 1022;
 
 bool isBlank(char c)
 {
@@ -94,20 +94,25 @@ QByteArray challengeReply(quint32 challenge)
     return kPrefix + "challenge rcon " + QByteArray::number(challenge) + "\n" + QByteArray(1, '\0');
 }
 
-QList<QByteArray> printReplies(const QByteArray& text)
+QByteArrayList splitArguments(const QByteArray& text)
 {
-    QList<QByteArray> datagrams;
-    qsizetype at = 0;
-    do {
-        qsizetype length = text.size() - at;
-        if (length > kMaxPrint) {
-            const qsizetype lineEnd = text.lastIndexOf('\n', at + kMaxPrint - 1);
-            length = lineEnd >= at ? lineEnd - at + 1 : kMaxPrint;
-        }
-        datagrams.append(kPrefix + 'l' + text.mid(at, length) + QByteArray(1, '\0'));
-        at += length;
-    } while (at < text.size());
-    return datagrams;
+    QByteArrayList arguments;
+    QByteArray rest = text;
+    while (skipBlanks(rest, 0) < rest.size())
+        arguments.append(firstArgument(rest, &rest));
+    return arguments;
+}
+
+QByteArray printReply(const QByteArray& text)
+{
+    QByteArray kept;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (kept.size() + line.size() + 1 <= kMaxPrint)
+            kept += line + '\n';
+    }
+    return kPrefix + 'l' + kept + QByteArray(1, '\0');
 }
 
 } // namespace spectrel::sim

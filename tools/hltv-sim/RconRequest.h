@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
+#include <QByteArrayList>
 
 #include <optional>
 
@@ -30,7 +30,11 @@ QByteArray firstArgument(const QByteArray& text, QByteArray* rest = nullptr);
 bool isChallengeRequest(const QByteArray& text);
 QByteArray challengeReply(quint32 challenge);
 
-// A print reply: 0xFF x4, 'l', text, 0x00. A long text goes out in several datagrams, cut at line ends.
-QList<QByteArray> printReplies(const QByteArray& text);
+// Every argument of a command line, read as firstArgument reads one.
+QByteArrayList splitArguments(const QByteArray& text);
+
+// A print reply: 0xFF x4, 'l', text, 0x00. The proxy gathers a command's output in a buffer of about 1 KiB
+// and drops whole any line that would overflow it, so a long text never goes out in several datagrams.
+QByteArray printReply(const QByteArray& text);
 
 } // namespace spectrel::sim

@@ -18,8 +18,8 @@ const Spec kSpecs[] = {
     {"port", "N", "UDP port to answer on (default 27020; 0 picks a free port)."},
     {"bind", "ADDR", "Local IP address to bind (default 127.0.0.1)."},
     {"password", "W", "The rcon password (default \"demo\")."},
-    {"delay", "SECONDS", "Broadcast delay shown in the status report (default 30)."},
-    {"delay-text", "TEXT", "Print TEXT as the delay instead of the rounded number."},
+    {"delay", "SECONDS", "Broadcast delay (default 30; below 10 it is 0, as on the proxy)."},
+    {"delay-text", "TEXT", "Print TEXT as the status report's delay instead of the rounded number."},
     {"map", "NAME", "Map of the game server, without .bsp (default de_dust2)."},
     {"players", "N", "Players on the game server (default 10)."},
     {"spectators", "N", "Spectators on the proxy (default 0)."},
@@ -28,12 +28,16 @@ const Spec kSpecs[] = {
     {"server-name", "TEXT", "Name of the game server."},
     {"server-address", "ADDR:PORT", "Address of the game server (default 127.0.0.1:27015)."},
     {"no-game-server", nullptr, "Start without a game server connection."},
-    {"recording", "NAME", "Start already recording the demo NAME."},
+    {"recording", "NAME", "Start already recording the demo NAME (as if \"record NAME\" had been sent)."},
     {"silent", nullptr, "Answer nothing at all."},
-    {"say-echo", nullptr, "Answer every say command with one line of text."},
+    {"say-echo", nullptr, "Send one unrecognised line after every say command (the proxy sends none)."},
+    {"game-server-replies", nullptr,
+     "Answer a wrong password or challenge with \"Bad rcon_password.\" like a game server (the proxy is "
+     "silent)."},
     {"drop-rate", "P", "Drop this share (0..1) of the replies at random."},
     {"reply-delay", "MS", "Send every reply this many milliseconds late."},
-    {"challenge-lifetime", "SECONDS", "How long a challenge stays valid for its sender (default 300)."},
+    {"challenge-lifetime", "SECONDS",
+     "How long a challenge stays valid for its sender's address (default 40)."},
     {"no-stdin", nullptr, "Do not read control lines from standard input."},
     {"verbose", nullptr, "Log every datagram on standard error."},
 };
@@ -69,12 +73,24 @@ bool isOneLine(const QString& text)
 OptionsResult parseOptions(const QStringList& arguments, SimulatorOptions& options)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Answers like an HLTV proxy's remote console over UDP.\n"
-                       "Control lines on standard input: set spectators N, set "
-                       "players N, set delay X, set delay-text TEXT, set map NAME, "
-                       "set server-name TEXT, silent on|off, game-server on|off, "
-                       "record NAME, stop, quit."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Answers like an HLTV proxy's remote console over UDP. Prints \"listening IP:PORT\", then one line\n"
+        "\"rcon COMMAND\" per accepted command on standard output; the proxy's console messages go to\n"
+        "standard error.\n"
+        "\n"
+        "Control lines on standard input (each is acknowledged on standard error with \"ok: LINE\"):\n"
+        "  set spectators N      spectators on the proxy (the peak follows)\n"
+        "  set players N         players on the game server\n"
+        "  set delay SECONDS     the broadcast delay, as the delay command sets it\n"
+        "  set delay-text TEXT   print TEXT verbatim as the status report's delay (\"nan\", \"1e9\", "
+        "\"2.5\")\n"
+        "  set map NAME          the game server changes map (a demo goes on in a new file)\n"
+        "  set server-name TEXT  the game server's name\n"
+        "  record NAME           start recording, as another admin would\n"
+        "  stoprecording         stop recording, as another admin would (\"stop\" is the same)\n"
+        "  game-server off|on    lose the game server (no \"Connected to Game Server\") or get it back\n"
+        "  silent on|off         answer nothing at all, or answer again\n"
+        "  quit                  end the simulator"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     for (const Spec& spec : kSpecs) {
@@ -155,21 +171,23 @@ OptionsResult parseOptions(const QStringList& arguments, SimulatorOptions& optio
     }
     options.gameServer = !isSet("no-game-server");
     if (isSet("recording")) {
-        if (!options.gameServer)
-            return fail(QStringLiteral("--recording needs a game server, but --no-game-server is given"));
         if (value("recording").isEmpty() || !isOneLine(value("recording")))
             return bad("recording", "a demo name");
         options.recording = value("recording").toLatin1();
     }
     options.silent = isSet("silent");
     options.sayEcho = isSet("say-echo");
+    options.gameServerReplies = isSet("game-server-replies");
     if (isSet("drop-rate") && !readDouble(value("drop-rate"), 0, 1, options.dropRate))
         return bad("drop-rate", "a share 0..1");
     if (isSet("reply-delay") && !readInt(value("reply-delay"), 0, 60000, options.replyDelayMs))
         return bad("reply-delay", "a number of milliseconds 0..60000");
-    if (isSet("challenge-lifetime") &&
-        !readInt(value("challenge-lifetime"), 0, 86400, options.challengeLifetimeSeconds))
-        return bad("challenge-lifetime", "a number of seconds 0..86400");
+    if (isSet("challenge-lifetime")) {
+        double seconds = 0;
+        if (!readDouble(value("challenge-lifetime"), 0, 86400, seconds))
+            return bad("challenge-lifetime", "a number of seconds 0..86400");
+        options.challengeLifetimeMs = qint64(seconds * 1000);
+    }
     options.readConsole = !isSet("no-stdin");
     options.verbose = isSet("verbose");
     return {};

@@ -27,9 +27,13 @@ struct SimulatorOptions {
     std::optional<QByteArray> recording;
     bool silent = false;
     bool sayEcho = false;
+    // Answer a refused request with "Bad rcon_password." as a game server does, instead of the proxy's
+    // silence.
+    bool gameServerReplies = false;
     double dropRate = 0;
     int replyDelayMs = 0;
-    int challengeLifetimeSeconds = 300;
+    // The proxy's challenges live 40 seconds.
+    qint64 challengeLifetimeMs = 40000;
     bool readConsole = true;
     bool verbose = false;
 };
