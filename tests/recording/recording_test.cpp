@@ -169,7 +169,7 @@ private Q_SLOTS:
 
     void stopCountdown()
     {
-        Match m({"--recording", "ClanA-ClanB", "--delay", "2"});
+        Match m({"--recording", "ClanA-ClanB", "--delay-text", "2"});
         QVERIFY(m.ready());
         m.press("cStop");
         QCOMPARE(m.demoLabel(), QStringLiteral("Finishing in 2 seconds..."));
@@ -207,7 +207,7 @@ private Q_SLOTS:
         QFETCH(QString, notice);
         QFETCH(QList<int>, cues);
         QFETCH(QString, label);
-        Match m({"--delay", "3"});
+        Match m({"--delay-text", "3"});
         QVERIFY(m.ready());
         m.press("cRecord");
         m.advance(1000);
@@ -237,7 +237,7 @@ private Q_SLOTS:
 
     void secondPressRestartsTheCountdown()
     {
-        Match m({"--delay", "3"});
+        Match m({"--delay-text", "3"});
         QVERIFY(m.ready());
         m.press("cRecord");
         m.advance(2000);
