@@ -235,6 +235,18 @@ private Q_SLOTS:
         QCOMPARE(int(m.w->form->recorder().CountdownMode()), 0);
     }
 
+    // The name goes out exactly as typed, quotes and blanks included, 45 characters at most.
+    void longNameWithQuotesAndBlanks()
+    {
+        Match m({});
+        QVERIFY(m.ready());
+        const QString own = QStringLiteral("The \"Red\" Team ") + QString(30, u'x');
+        m.field("tYour")->setText(own + QStringLiteral("yz"));
+        QCOMPARE(m.field("tYour")->text(), own);
+        m.press("cRecNow");
+        QCOMPARE(m.commands(2).value(1), QStringLiteral("record \"%1-ClanB\"").arg(own));
+    }
+
     void secondPressRestartsTheCountdown()
     {
         Match m({"--delay-text", "3"});
