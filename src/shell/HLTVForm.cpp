@@ -12,6 +12,8 @@
 #include "shell/FormBuilder.h"
 #include "shell/PanelTextWidth.h"
 #include "text/TextRules.h"
+#include "web/QuickLinks.h"
+#include "web/TextDownload.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -81,7 +83,7 @@ void setListIndex(QComboBox* list, std::int16_t index)
 } // namespace
 
 HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, Clipboard& clipboard,
-                   QWidget* parent)
+                   AddressOpener& opener, const UpdateCheck::Addresses& updates, QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
       m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
@@ -109,6 +111,19 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
         [this] { m_controls.tabs()->setCurrentIndex(1); },
         ClanFields::Services{notices, cues, clipboard, m_trap});
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
+    m_download = std::make_unique<TextDownload>(clock);
+    m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, updates);
+    connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
+    handle(m_controls.button("coUpdate"), &QPushButton::clicked, [this] { coUpdate_Click(); });
+    m_quickLinks = std::make_unique<QuickLinks>(opener, notices);
+    for (int i = 0; i < 7; ++i)
+        handle(m_controls.label("lIRCLinks", i), &ClickableLabel::clicked,
+               [this, i] { m_quickLinks->lIRCLinks_Click(i); });
+    for (int i = 0; i < 2; ++i)
+        handle(m_controls.label("lWWWLink", i), &ClickableLabel::clicked,
+               [this, i] { m_quickLinks->lWWWLink_Click(i); });
+    handle(m_controls.bannerLink(), &ClickableLabel::clicked, [this] { m_quickLinks->BannerLink_Click(); });
+
     handle(m_controls.button("cRecNow"), &QPushButton::clicked, [this] { cRecNow_Click(); });
     handle(m_controls.button("cStopNow"), &QPushButton::clicked, [this] { cStopNow_Click(); });
     handle(m_controls.button("cRecord"), &QPushButton::clicked, [this] { cRecord_Click(); });
@@ -459,6 +474,12 @@ void HLTVForm::coDelete_Click()
 void HLTVForm::tDelayUpdate_Timer()
 {
     m_tDelayUpdate->stop(); // the automatic update check runs once per start
+    m_updateCheck->CheckForUpdates(0);
+}
+
+void HLTVForm::coUpdate_Click()
+{
+    m_updateCheck->CheckForUpdates(1);
 }
 
 // ---- the connection fields and the session's news -------------------------------------------------------

@@ -8,6 +8,8 @@
 #include "link/ProxySession.h"
 #include "recording/Recorder.h"
 #include "shell/FormControls.h"
+#include "web/AddressOpener.h"
+#include "web/UpdateCheck.h"
 
 #include <QWidget>
 
@@ -22,6 +24,8 @@ namespace spectrel {
 
 class ClanFields;
 class Cues;
+class QuickLinks;
+class TextDownload;
 class Notices;
 class SettingsStore;
 
@@ -31,7 +35,8 @@ class HLTVForm : public QWidget, private ConnectionFields {
     Q_OBJECT
 public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
-             Clipboard& clipboard = systemClipboard(), QWidget* parent = nullptr);
+             Clipboard& clipboard = systemClipboard(), AddressOpener& opener = desktopAddressOpener(),
+             const UpdateCheck::Addresses& updates = UpdateCheck::builtIn(), QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up
@@ -82,6 +87,7 @@ private:
     void Tabek_Change(int page);
     void coDelete_Click();
     void tDelayUpdate_Timer();
+    void coUpdate_Click();
     void FirstRunWelcome();
     void StopAllTimers();
     void FillKeyLists();
@@ -126,6 +132,9 @@ private:
     std::unique_ptr<ProxySession> m_session;
     std::unique_ptr<ClanFields> m_clanFields;
     std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<TextDownload> m_download;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
+    std::unique_ptr<QuickLinks> m_quickLinks;
     bool m_unloaded = false;
     bool m_ending = false;
     bool m_closeAfterStartup = false;

@@ -166,6 +166,14 @@ double leadingNumber(QStringView s)
     return parseTaken(takeNumber(s, i, true));
 }
 
+double releaseNumber(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && isSkippedBlank(s[i]))
+        ++i;
+    return parseTaken(takeNumber(s, i, false));
+}
+
 double statusNumber(QStringView s)
 {
     qsizetype i = 0;

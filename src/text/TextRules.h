@@ -42,6 +42,9 @@ double leadingNumber(QStringView s);
 // The number at the start of a field of the status report: leading blanks skipped (blanks only), then the
 // same form, read without skipping anything inside it.
 double statusNumber(QStringView s);
+// The release number of the update file: leading blanks, tabs and line feeds skipped, then the same form,
+// read without skipping anything inside it.
+double releaseNumber(QStringView s);
 
 // Rounding to the nearest whole number, halves to the even neighbour; out of range fails with Overflow.
 std::int16_t roundToInt16(double value);
