@@ -70,6 +70,19 @@ convert -size 256x256 xc:none \
 convert "$tmp/icon256.png" -filter Lanczos -resize 32x32 "${stable[@]}" PNG32:"$out/spectrel.png"
 convert "$tmp/icon256.png" -filter Lanczos \( -clone 0 -resize 16x16 \) \( -clone 0 -resize 32x32 \) \
   \( -clone 0 -resize 48x48 \) -delete 0 "$out/spectrel.ico"
+# The sizes a desktop's application menu asks for, and the same drawing as SVG for any other size.
+for size in 48 64 128 256; do
+  convert "$tmp/icon256.png" -filter Lanczos -resize ${size}x${size} "${stable[@]}" PNG32:"$out/spectrel-$size.png"
+done
+cat > "$out/spectrel.svg" <<'SVG'
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <rect x="8" y="8" width="239" height="239" rx="48" fill="#10233a" stroke="#4cc9f0" stroke-width="8"/>
+  <circle cx="128" cy="128" r="84" fill="#05080d" stroke="#eaf6ff" stroke-width="14"/>
+  <circle cx="128" cy="128" r="60" fill="none" stroke="#2c4a6e" stroke-width="8"/>
+  <circle cx="128" cy="128" r="36" fill="#e0202f"/>
+  <circle cx="114" cy="114" r="12" fill="#ff9aa2"/>
+</svg>
+SVG
 
 # ---- Hand cursor: pointing up with the index finger. Drawn pixel by pixel: '#' outline, 'o' fill, '.' clear.
 # The hot spot is the finger tip, (6, 0): the window passes it to QCursor.
@@ -112,6 +125,6 @@ rows=(
 } >"$tmp/hand.xpm"
 convert "$tmp/hand.xpm" "${stable[@]}" PNG32:"$out/hand.png"
 
-for f in banner.png spectrel.png spectrel.ico hand.png; do
+for f in banner.png spectrel.png spectrel-48.png spectrel-256.png spectrel.ico hand.png; do
   identify -format "%f: %wx%h, %[colorspace], %[bit-depth] bit\n" "$out/$f" | head -n 1
 done

@@ -101,9 +101,15 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("spectrelctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SPECTREL_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kUsage));
+    parser.setApplicationDescription(
+        QStringLiteral("Talks to an HLTV proxy's remote console, or to the running "
+                       "Spectrel window, from the command line.\n") +
+        QString::fromLatin1(kUsage));
+    parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption(
         {QStringLiteral("host"), QStringLiteral("Proxy host name or address."), QStringLiteral("H")});
     parser.addOption({QStringLiteral("port"), QStringLiteral("Proxy UDP port."), QStringLiteral("P")});
@@ -126,6 +132,10 @@ int main(int argc, char** argv)
                                  QStringLiteral("status | record [NAME] | stop | say TEXT"));
     if (!parser.parse(QCoreApplication::arguments()))
         usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
