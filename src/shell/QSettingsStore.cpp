@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace spectrel {
 
 namespace {
@@ -127,16 +129,16 @@ void QSettingsStore::write(const QString& key, const QString& value)
     checkKey(key);
     if (m_replaceOnWrite) {
         m_replaceOnWrite = false;
-        setBrokenFileAside();
+        if (!setBrokenFileAside())
+            reportWriteFailure();
     }
     if (!m_settings) {
-        for (auto& [name, stored] : m_memory) {
-            if (text::equalNoCase(name, key)) {
-                stored = value;
-                return;
-            }
-        }
-        m_memory.emplace_back(key, value);
+        auto found = std::find_if(m_memory.begin(), m_memory.end(),
+                                  [&key](const auto& entry) { return text::equalNoCase(entry.first, key); });
+        if (found != m_memory.end())
+            found->second = value;
+        else
+            m_memory.emplace_back(key, value);
         return;
     }
     const QString section = sectionName();
@@ -171,6 +173,12 @@ void QSettingsStore::deleteSection()
 }
 
 QString QSettingsStore::problem() const
+{
+    const QString text = problemSentence();
+    return text.isEmpty() ? text : text + QStringLiteral("   ");
+}
+
+QString QSettingsStore::problemSentence() const
 {
     switch (m_status) {
     case Status::Ok:
@@ -221,11 +229,24 @@ void QSettingsStore::save()
 {
     makeFilePrivate();
     m_settings->sync();
-    // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run.
-    if (m_settings->status() != QSettings::NoError && m_status == Status::Ok)
-        m_status = Status::NotSaved;
     // QSettings opens a file it created itself to group and others; the file holds the rcon password.
     makeFilePrivate();
+    // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run. The
+    // values stay in QSettings' memory, which later reads still see.
+    if (m_settings->status() != QSettings::NoError) {
+        m_status = Status::NotSaved;
+        reportWriteFailure();
+    }
+}
+
+void QSettingsStore::reportWriteFailure()
+{
+    if (m_writeFailureReported)
+        return;
+    // Set first: the report may show a notice whose event loop runs handlers that write again.
+    m_writeFailureReported = true;
+    if (m_onWriteFailure)
+        m_onWriteFailure(problem());
 }
 
 void QSettingsStore::makeFilePrivate() const
