@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -233,10 +234,36 @@ void QSettingsStore::save()
     makeFilePrivate();
     // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run. The
     // values stay in QSettings' memory, which later reads still see.
-    if (m_settings->status() != QSettings::NoError) {
+    if (m_settings->status() != QSettings::NoError || !fileHoldsEveryKey()) {
         m_status = Status::NotSaved;
         reportWriteFailure();
     }
+}
+
+// QSettings does not notice a short write: on a full disk its save file is committed cut short and sync()
+// reports success. Every line it writes ends in a line break and every key has its own line, so a file that
+// lacks either was cut. Keys QSettings would escape are left out of the look-up.
+bool QSettingsStore::fileHoldsEveryKey() const
+{
+    if (!m_iniFile)
+        return true;
+    QFile file(m_location);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    const QStringList keys = m_settings->allKeys();
+    if (data.isEmpty() || !data.endsWith('\n'))
+        return data.isEmpty() && keys.isEmpty();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
+    for (const QString& key : keys) {
+        const QString name = key.section(u'/', -1);
+        if (!plain.match(name).hasMatch())
+            continue;
+        const QByteArray line = name.toLatin1() + '=';
+        if (!data.startsWith(line) && !data.contains('\n' + line))
+            return false;
+    }
+    return true;
 }
 
 void QSettingsStore::reportWriteFailure()

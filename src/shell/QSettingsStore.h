@@ -70,6 +70,7 @@ private:
     void makeFilePrivate() const;
     bool setBrokenFileAside();
     QString freeBrokenCopyName() const;
+    bool fileHoldsEveryKey() const;
     void reportWriteFailure();
 
     std::unique_ptr<QSettings> m_settings; // null while the values live in m_memory
