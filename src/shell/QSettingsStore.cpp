@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -254,10 +253,12 @@ bool QSettingsStore::fileHoldsEveryKey() const
     const QStringList keys = m_settings->allKeys();
     if (data.isEmpty() || !data.endsWith('\n'))
         return data.isEmpty() && keys.isEmpty();
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
     for (const QString& key : keys) {
         const QString name = key.section(u'/', -1);
-        if (!plain.match(name).hasMatch())
+        const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+            return c.unicode() < 128 && (c.isLetterOrNumber() || c == u'_');
+        });
+        if (!plain)
             continue;
         const QByteArray line = name.toLatin1() + '=';
         if (!data.startsWith(line) && !data.contains('\n' + line))
