@@ -133,12 +133,13 @@ void QSettingsStore::write(const QString& key, const QString& value)
             reportWriteFailure();
     }
     if (!m_settings) {
-        auto found = std::find_if(m_memory.begin(), m_memory.end(),
-                                  [&key](const auto& entry) { return text::equalNoCase(entry.first, key); });
-        if (found != m_memory.end())
-            found->second = value;
-        else
-            m_memory.emplace_back(key, value);
+        for (auto& [name, stored] : m_memory) {
+            if (text::equalNoCase(name, key)) {
+                stored = value;
+                return;
+            }
+        }
+        m_memory.emplace_back(key, value);
         return;
     }
     const QString section = sectionName();
