@@ -1,14 +1,19 @@
 // Spectrel: records spectator demos on an HLTV proxy through its remote console.
 
+#include "core/Logging.h"
 #include "core/ProgramTitle.h"
 #include "shell/HLTVForm.h"
 #include "shell/MessageBoxNotices.h"
 #include "shell/QSettingsStore.h"
+#include "shell/SaveAtExit.h"
 #include "shell/SingleInstance.h"
 #include "shell/SoundEffectCues.h"
+#include "shell/TerminationSignals.h"
 #include "shell/UserSettings.h"
 
 #include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
 
 using namespace spectrel;
 
@@ -29,17 +34,46 @@ int main(int argc, char** argv)
     HLTVForm form(notices, cues, *settings);
     notices.setOwner(&form);
 
-    QObject::connect(&instance, &SingleInstance::messageReceived, &form, [&form](const QByteArray& message) {
-        if (message == "raise") {
-            form.showNormal();
-            form.raise();
-            form.activateWindow();
-        }
+    // Ended from outside (a signal, the session's end, the display gone), nobody is there to answer a
+    // notice: a failed save then only goes to the log.
+    bool endedFromOutside = false;
+    settings->onWriteFailure([&notices, &endedFromOutside](const QString& warning) {
+        if (endedFromOutside)
+            qCWarning(lcShell).noquote() << warning;
+        else
+            notices.ShowNotice(warning, NoticeWarning, QStringLiteral("Warning"));
     });
+    auto endFromOutside = [&form, &endedFromOutside] {
+        endedFromOutside = true;
+        form.endProgram(0);
+    };
+
+    QObject::connect(&instance, &SingleInstance::messageReceived, &form, [&form](const QByteArray& message) {
+        // The caption a second copy looks for exists long before the window is shown (the welcome notice may
+        // be open): a window not yet shown stays hidden until start-up shows it, with its settings in place.
+        if (message != "raise" || form.StartupDone != 1 || !form.isVisible())
+            return;
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+    });
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &form, endFromOutside);
+    // The session manager asks for the program's data before the session ends: the shutdown saves it, and
+    // the program ends right after answering.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&](QSessionManager&) {
+        endedFromOutside = true;
+        form.Form_Unload();
+        QTimer::singleShot(0, &form, endFromOutside);
+    });
+    // Any other way out of the event loop still runs the shutdown (it runs only once).
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.Form_Unload(); });
 
     if (!settings->problem().isEmpty())
         notices.ShowNotice(settings->problem(), NoticeWarning, QStringLiteral("Warning"));
     if (!form.Form_Load())
-        return 1;
+        return endedFromOutside ? 0 : 1;
+    const SaveAtExit displayGone(form, *settings, [&endedFromOutside] { endedFromOutside = true; });
     return app.exec();
 }

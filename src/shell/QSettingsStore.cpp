@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace spectrel {
 
 namespace {
@@ -127,7 +129,8 @@ void QSettingsStore::write(const QString& key, const QString& value)
     checkKey(key);
     if (m_replaceOnWrite) {
         m_replaceOnWrite = false;
-        setBrokenFileAside();
+        if (!setBrokenFileAside())
+            reportWriteFailure();
     }
     if (!m_settings) {
         for (auto& [name, stored] : m_memory) {
@@ -171,6 +174,12 @@ void QSettingsStore::deleteSection()
 }
 
 QString QSettingsStore::problem() const
+{
+    const QString text = problemSentence();
+    return text.isEmpty() ? text : text + QStringLiteral("   ");
+}
+
+QString QSettingsStore::problemSentence() const
 {
     switch (m_status) {
     case Status::Ok:
@@ -221,11 +230,52 @@ void QSettingsStore::save()
 {
     makeFilePrivate();
     m_settings->sync();
-    // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run.
-    if (m_settings->status() != QSettings::NoError && m_status == Status::Ok)
-        m_status = Status::NotSaved;
     // QSettings opens a file it created itself to group and others; the file holds the rcon password.
     makeFilePrivate();
+    // QSettings keeps the first error it met, so once a save failed this stays NotSaved for the run. The
+    // values stay in QSettings' memory, which later reads still see.
+    if (m_settings->status() != QSettings::NoError || !fileHoldsEveryKey()) {
+        m_status = Status::NotSaved;
+        reportWriteFailure();
+    }
+}
+
+// QSettings does not notice a short write: on a full disk its save file is committed cut short and sync()
+// reports success. Every line it writes ends in a line break and every key has its own line, so a file that
+// lacks either was cut. Keys QSettings would escape are left out of the look-up.
+bool QSettingsStore::fileHoldsEveryKey() const
+{
+    if (!m_iniFile)
+        return true;
+    QFile file(m_location);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    const QStringList keys = m_settings->allKeys();
+    if (data.isEmpty() || !data.endsWith('\n'))
+        return data.isEmpty() && keys.isEmpty();
+    for (const QString& key : keys) {
+        const QString name = key.section(u'/', -1);
+        const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+            return c.unicode() < 128 && (c.isLetterOrNumber() || c == u'_');
+        });
+        if (!plain)
+            continue;
+        const QByteArray line = name.toLatin1() + '=';
+        if (!data.startsWith(line) && !data.contains('\n' + line))
+            return false;
+    }
+    return true;
+}
+
+void QSettingsStore::reportWriteFailure()
+{
+    if (m_writeFailureReported)
+        return;
+    // Set first: the report may show a notice whose event loop runs handlers that write again.
+    m_writeFailureReported = true;
+    if (m_onWriteFailure)
+        m_onWriteFailure(problem());
 }
 
 void QSettingsStore::makeFilePrivate() const

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -19,6 +20,9 @@ namespace spectrel {
 // An INI file is kept private (mode 0600, it holds the rcon password) and is replaced atomically by
 // QSettings' save file. A store that cannot be read never stops the program: it reads as empty, so every
 // caller gets its default, and status() / problem() say what happened so that start-up can tell the user.
+// A write that cannot be saved (a read-only folder or file, a full disk) keeps its value in memory, so later
+// reads in the same run see it, and is reported once per store through onWriteFailure(): the store shows
+// nothing itself.
 class QSettingsStore : public SettingsStore {
 public:
     enum class Status {
@@ -44,20 +48,30 @@ public:
     void deleteSection() override;
 
     Status status() const { return m_status; }
-    // Empty when all is well; otherwise a sentence for the user naming the file and what the store does.
+    // Empty when all is well; otherwise a warning for the user naming the file and what the store does,
+    // ending in three blanks like the program's other warnings.
     QString problem() const;
+    // Called with problem() at the first write of this store that could not be saved; later failures are
+    // not reported again.
+    void onWriteFailure(std::function<void(const QString& warning)> report)
+    {
+        m_onWriteFailure = std::move(report);
+    }
     // The INI file's path, or the registry path.
     QString location() const { return m_location; }
     // Where a damaged file was set aside, once it was; empty before.
     QString brokenCopy() const { return m_brokenCopy; }
 
 private:
+    QString problemSentence() const;
     QString sectionName() const;
     QStringList sectionNames() const;
     void save();
     void makeFilePrivate() const;
     bool setBrokenFileAside();
     QString freeBrokenCopyName() const;
+    bool fileHoldsEveryKey() const;
+    void reportWriteFailure();
 
     std::unique_ptr<QSettings> m_settings; // null while the values live in m_memory
     std::vector<std::pair<QString, QString>> m_memory;
@@ -66,6 +80,8 @@ private:
     bool m_iniFile = false;
     bool m_replaceOnWrite = false;
     Status m_status = Status::Ok;
+    std::function<void(const QString&)> m_onWriteFailure;
+    bool m_writeFailureReported = false;
 };
 
 } // namespace spectrel

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 namespace {
 
 const QString kTitle = QStringLiteral("Spectrel by Zovan v1.2.9");
@@ -38,6 +40,38 @@ bool pressReturn(xcb_window_t window)
                               QStringLiteral("Return")}) == 0;
 }
 
+// Runs xdotool on `display` (the tests' own when empty), bounded in time.
+bool xdotool(const QStringList& arguments, const QString& display = {})
+{
+    QProcess p;
+    if (!display.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        p.setProcessEnvironment(env);
+    }
+    p.start(QStringLiteral("timeout"),
+            QStringList{QStringLiteral("10"), QStringLiteral("xdotool")} + arguments);
+    return p.waitForFinished(15000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Clicks the window at a point of its layout given in twips (the client area is 7110 twips wide).
+QStringList clickAt(xcb_window_t window, int windowWidth, QPoint twips)
+{
+    const double scale = windowWidth / 7110.0;
+    return {QStringLiteral("mousemove"),
+            QStringLiteral("--sync"),
+            QStringLiteral("--window"),
+            QString::number(window),
+            QString::number(qRound(twips.x() * scale)),
+            QString::number(qRound(twips.y() * scale)),
+            QStringLiteral("click"),
+            QStringLiteral("1")};
+}
+
+// Inside the proxy address field and the ALT box of the record hotkey, on the first page.
+constexpr QPoint kServerField(15 + 75 + 1505 + 200, 990 + 475 + 300 + 150);
+constexpr QPoint kAltRecordBox(15 + 75 + 3520 + 100, 990 + 1970 + 350 + 100);
+
 // One run of the program with its own settings folder and home folder (the home folder names the
 // single-instance channel, so a developer's own copy is not disturbed).
 class ProgramRun {
@@ -53,7 +87,11 @@ public:
         }
     }
 
-    QString iniPath() const { return m_home.filePath(QStringLiteral("config/") + kIniName); }
+    QString iniPath() const { return m_configHome + u'/' + kIniName; }
+    // Another settings folder, and another X server, for the runs that follow.
+    void setConfigHome(const QString& folder) { m_configHome = folder; }
+    void setDisplay(const QString& display) { m_display = display; }
+    QString homePath() const { return m_home.path(); }
 
     void writeIni(const QByteArray& settingsLines)
     {
@@ -81,8 +119,10 @@ public:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_configHome);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!m_display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), m_display);
         env.remove(QStringLiteral("SESSION_MANAGER"));
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -105,8 +145,22 @@ public:
         return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(ms);
     }
 
+    // Types `text` into the proxy address field, then ticks the ALT box, whose handler saves it at once: once
+    // the file shows the box, the program has handled the typing before it.
+    void typeServer(xcb_window_t window, int windowWidth, const QString& text)
+    {
+        QVERIFY(xdotool(clickAt(window, windowWidth, kServerField) + QStringList{QStringLiteral("type"),
+                                                                                 QStringLiteral("--delay"),
+                                                                                 QStringLiteral("20"), text},
+                        m_display));
+        QVERIFY(xdotool(clickAt(window, windowWidth, kAltRecordBox), m_display));
+        QTRY_VERIFY2_WITH_TIMEOUT(iniText().contains("cAltRec=1"), "the ALT box was not ticked", kWaitMs);
+    }
+
 private:
     QTemporaryDir m_home;
+    QString m_configHome = m_home.filePath(QStringLiteral("config"));
+    QString m_display;
     QProcess m_process;
     QProcess m_second;
 };
@@ -125,6 +179,11 @@ private Q_SLOTS:
     void windowKeptInsideTheScreen_data();
     void windowKeptInsideTheScreen();
     void unknownTabPageFallsBackToTheFirst();
+    void raiseWhileStartingIsIgnored();
+    void signalEndsThroughShutdown_data();
+    void signalEndsThroughShutdown();
+    void displayGoneStillSaves();
+    void unsavableSettingsWarnOnce();
 
 private:
     std::unique_ptr<XDisplay> m_x;
@@ -326,6 +385,117 @@ void StartupTest::unknownTabPageFallsBackToTheFirst()
     m_x->requestClose(window);
     QVERIFY(run.finished());
     QCOMPARE(run.settings().value(QStringLiteral("LastTab")), QStringLiteral("0"));
+}
+
+void StartupTest::raiseWhileStartingIsIgnored()
+{
+    // The caption a second copy looks for exists from early in start-up; the window must not come up
+    // half-built over the welcome notice.
+    ProgramRun run;
+    run.start();
+    const xcb_window_t welcome = m_x->waitForWindow(noticeCaption(QStringLiteral("Welcome notes")), kWaitMs);
+    QVERIFY2(welcome, "no welcome notice");
+    QProcess& second = run.startSecond();
+    QVERIFY2(second.waitForFinished(kWaitMs), "the second copy kept running");
+    QCOMPARE(second.exitCode(), 0);
+    // Given the time a raise takes, the welcome is still the program's only window.
+    QTest::qWait(1000);
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                  QString::number(run.process().processId())});
+    QVERIFY(search.waitForFinished(kWaitMs));
+    QCOMPARE(search.readAllStandardOutput().trimmed(), QByteArray::number(welcome));
+
+    QVERIFY(pressReturn(welcome));
+    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    QVERIFY2(window, "the main window did not open");
+    m_x->requestClose(window);
+    QVERIFY(run.finished());
+    QCOMPARE(run.process().exitCode(), 0);
+}
+
+void StartupTest::signalEndsThroughShutdown_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("TERM") << int(SIGTERM);
+    QTest::newRow("HUP") << int(SIGHUP);
+}
+
+void StartupTest::signalEndsThroughShutdown()
+{
+    QFETCH(int, signalNumber);
+    ProgramRun run;
+    run.writeIni("FirstRun=False\n");
+    run.start();
+    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    QVERIFY2(window, "the main window did not open");
+    run.typeServer(window, m_x->geometry(window).width(), QStringLiteral("127.0.0.9"));
+    QCOMPARE(::kill(pid_t(run.process().processId()), signalNumber), 0);
+
+    QVERIFY2(run.finished(), "the program did not end on the signal");
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process().exitCode(), 0);
+    QCOMPARE(run.settings().value(QStringLiteral("tServer")), QStringLiteral("127.0.0.9"));
+    QVERIFY(run.settings().contains(QStringLiteral("Left")));
+}
+
+void StartupTest::displayGoneStillSaves()
+{
+    // An X server of this test's own, which it can take away.
+    QProcess xvfb;
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
+    QVERIFY2(xvfb.waitForReadyRead(kWaitMs), "Xvfb did not start");
+    const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
+    const QByteArray ours = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display.toLatin1());
+    XDisplay x;
+    qputenv("DISPLAY", ours);
+    QVERIFY(x.isOpen());
+
+    ProgramRun run;
+    run.setDisplay(display);
+    run.writeIni("FirstRun=False\n");
+    run.start();
+    const xcb_window_t window = x.waitForWindow(kTitle, kWaitMs);
+    QVERIFY2(window, "the main window did not open");
+    run.typeServer(window, x.geometry(window).width(), QStringLiteral("127.0.0.8"));
+    xvfb.terminate();
+    QVERIFY(xvfb.waitForFinished(kWaitMs));
+
+    QVERIFY2(run.finished(), "the program did not end without its display");
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.settings().value(QStringLiteral("tServer")), QStringLiteral("127.0.0.8"));
+}
+
+void StartupTest::unsavableSettingsWarnOnce()
+{
+    // A file where the settings folder should be: no write can be saved, whoever runs the test.
+    ProgramRun run;
+    const QString blocker = run.homePath() + QStringLiteral("/blocker");
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    run.setConfigHome(blocker + QStringLiteral("/config"));
+    run.start();
+
+    // The first write (the first-run mark) is the one that warns; the welcome follows.
+    const xcb_window_t warning = m_x->waitForWindow(noticeCaption(QStringLiteral("Warning")), kWaitMs);
+    QVERIFY2(warning, "no warning about the settings");
+    QVERIFY(pressReturn(warning));
+    const xcb_window_t welcome = m_x->waitForWindow(noticeCaption(QStringLiteral("Welcome notes")), kWaitMs);
+    QVERIFY2(welcome, "no welcome notice");
+    QVERIFY(pressReturn(welcome));
+    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    QVERIFY2(window, "the main window did not open");
+
+    // Closing saves again and fails again, without a second warning in the way.
+    m_x->requestClose(window);
+    QVERIFY2(run.finished(), "the program did not end: a second warning?");
+    QCOMPARE(run.process().exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QImage>
+#include <QtEndian>
 #include <QTest>
 
 // Links the resource library directly, and nothing that uses it: linking must be enough for the pictures and
@@ -10,6 +11,7 @@ class ResourcesTest : public QObject {
 private Q_SLOTS:
     void pictures_data();
     void pictures();
+    void sounds_data();
     void sounds();
 };
 
@@ -42,11 +44,35 @@ void ResourcesTest::pictures()
     QCOMPARE(qAlpha(image.pixel(opaque)), 255);
 }
 
+void ResourcesTest::sounds_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("101 click") << 101 << 0.2;
+    QTest::newRow("102 failure") << 102 << 0.74;
+    QTest::newRow("103 hotkey") << 103 << 0.29;
+    QTest::newRow("104 start") << 104 << 2.5;
+    QTest::newRow("105 finish") << 105 << 3.6;
+}
+
+// Uncompressed PCM mono in the plain 44-byte layout, about as long as its role asks.
 void ResourcesTest::sounds()
 {
-    for (int id = 101; id <= 105; ++id)
-        QVERIFY2(QFile::exists(QStringLiteral(":/resources/cue%1.wav").arg(id)),
-                 qPrintable(QString::number(id)));
+    QFETCH(int, id);
+    QFETCH(double, seconds);
+    QFile file(QStringLiteral(":/resources/cue%1.wav").arg(id));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray wave = file.readAll();
+    const auto u16 = [&wave](int at) { return qFromLittleEndian<quint16>(wave.constData() + at); };
+    const auto u32 = [&wave](int at) { return qFromLittleEndian<quint32>(wave.constData() + at); };
+    QVERIFY(wave.size() > 44 && wave.startsWith("RIFF") && wave.mid(8, 8) == "WAVEfmt " &&
+            wave.mid(36, 4) == "data");
+    QCOMPARE(u32(4), quint32(wave.size() - 8));
+    QCOMPARE(u16(20), quint16(1)); // PCM
+    QCOMPARE(u16(22), quint16(1)); // mono
+    QCOMPARE(u32(40), quint32(wave.size() - 44));
+    const double length = double(u32(40)) / u32(28); // data bytes over bytes per second
+    QVERIFY2(qAbs(length - seconds) <= seconds * 0.15, qPrintable(QString::number(length)));
 }
 
 QTEST_GUILESS_MAIN(ResourcesTest)
