@@ -34,7 +34,7 @@ void readSpectators(QString& r, SpectatorWatch& watch)
 // While the text is too wide, drop its last blank and everything after it.
 QString fitToPanel(QString s, const TextWidth& widthTwips)
 {
-    while (widthTwips(s) > kPanelWidthTwips)
+    while (widthTwips(s) > kStatusTextWidthTwips)
         s = left(s, findLast(s, u" ") - 1);
     return s;
 }
@@ -86,7 +86,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
         // The page and the colour change before the name is shortened, so also when shortening fails.
         out.showDemoPage = true;
         out.demo = StatusReading::Demo::Recording;
-        if (widthTwips(QStringLiteral("Recording ") + demo) > kPanelWidthTwips) {
+        if (widthTwips(QStringLiteral("Recording ") + demo) > kStatusTextWidthTwips) {
             const int second = find(demo, u"-", find(demo, u"-") + 1);
             demo = left(demo, second - 1) + QStringLiteral("-...-.dem");
         }

@@ -11,7 +11,7 @@ namespace spectrel {
 // The width of a text as the panel's font draws it, in twips.
 using TextWidth = std::function<int(const QString&)>;
 // Texts on the panel are fitted to this width.
-inline constexpr int kPanelWidthTwips = 5390;
+inline constexpr int kStatusTextWidthTwips = 5390;
 
 // The spectator count that the automatic refresh watches.
 struct SpectatorWatch {

@@ -9,8 +9,8 @@
 #include "fields/FieldWarning.h"
 #include "hotkeys/KeyCatalogue.h"
 #include "platform/WindowPlacement.h"
+#include "shell/BannerFont.h"
 #include "shell/FormBuilder.h"
-#include "shell/PanelTextWidth.h"
 #include "text/TextRules.h"
 #include "web/QuickLinks.h"
 #include "web/TextDownload.h"
@@ -90,7 +90,7 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     setObjectName(QStringLiteral("HLTVForm"));
     const double pxPerTwip = pixelsPerTwip(screen());
     m_twipsPerPixel = 1.0 / pxPerTwip;
-    m_controls = buildForm(this, pxPerTwip, panelFont());
+    m_controls = buildForm(this, pxPerTwip, bannerFont());
 
     m_timer30 = clock.createTimer();
     m_timer30->setInterval(30000);
@@ -98,7 +98,7 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_tDelayUpdate->setInterval(5000);
 
     const RconLink::Services services{*this, notices, cues, m_trap, clock};
-    m_session = std::make_unique<ProxySession>(services, panelTextWidth(panelFont(), m_twipsPerPixel), this);
+    m_session = std::make_unique<ProxySession>(services, textWidthTwips(bannerFont(), m_twipsPerPixel), this);
     connect(m_session.get(), &ProxySession::panelChanged, this, &HLTVForm::paintPanel);
     connect(m_session.get(), &ProxySession::recordingPageWanted, this,
             [this] { m_controls.tabs()->setCurrentIndex(1); });

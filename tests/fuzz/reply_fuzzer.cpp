@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             StatusPanel panel;
             if (r.outcome == StatusReading::Outcome::Connected) {
                 panel.applyConnected(r, (state & 0x80) != 0);
-                if (r.server.size() * 100 > kPanelWidthTwips)
+                if (r.server.size() * 100 > kStatusTextWidthTwips)
                     __builtin_trap(); // the fit must hold
             } else {
                 panel.goOffline();

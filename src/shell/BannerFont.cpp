@@ -1,4 +1,4 @@
-#include "shell/PanelTextWidth.h"
+#include "shell/BannerFont.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -7,14 +7,14 @@
 
 namespace spectrel {
 
-QFont panelFont()
+QFont bannerFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(8.25);
     return font;
 }
 
-TextWidth panelTextWidth(const QFont& font, double twipsPerPixel)
+TextWidth textWidthTwips(const QFont& font, double twipsPerPixel)
 {
     return [metrics = QFontMetricsF(font), twipsPerPixel](const QString& text) {
         return int(std::lround(metrics.horizontalAdvance(text) * twipsPerPixel));
