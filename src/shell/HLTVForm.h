@@ -21,7 +21,9 @@ class QLineEdit;
 namespace spectrel {
 
 class ClanFields;
+class ConnectionFieldEditors;
 class Cues;
+class FieldHook;
 class Notices;
 class SettingsStore;
 
@@ -87,6 +89,9 @@ private:
     void FillKeyLists();
     void placeWindow();
     void restoreSettings();
+    // The five text fields without their context menu, and with it again.
+    void hookFields();
+    void unhookFields();
 
     // The error trap's reaction: the failure's description, then the program ends.
     void trapFailure(const RuntimeFailure& failure);
@@ -125,6 +130,8 @@ private:
     std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
     std::unique_ptr<ClanFields> m_clanFields;
+    std::unique_ptr<ConnectionFieldEditors> m_connectionFields;
+    std::unique_ptr<FieldHook> m_fieldHook;
     std::unique_ptr<Recorder> m_recorder;
     bool m_unloaded = false;
     bool m_ending = false;
