@@ -13,6 +13,12 @@ bool SystemClipboard::hasText(bool& busy)
     return data && data->hasText();
 }
 
+bool SystemClipboard::text(QString& text)
+{
+    text = QGuiApplication::clipboard()->text();
+    return true;
+}
+
 bool SystemClipboard::clear()
 {
     QGuiApplication::clipboard()->clear();

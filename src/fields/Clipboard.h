@@ -11,6 +11,8 @@ public:
     virtual ~Clipboard() = default;
     // Whether the clipboard offers plain text; false also when it cannot be asked.
     virtual bool hasText(bool& busy) = 0;
+    // The plain text on the clipboard, into `text`.
+    virtual bool text(QString& text) = 0;
     virtual bool clear() = 0;
     virtual bool setText(const QString& text) = 0;
 };
@@ -20,6 +22,7 @@ public:
 class SystemClipboard : public Clipboard {
 public:
     bool hasText(bool& busy) override;
+    bool text(QString& text) override;
     bool clear() override;
     bool setText(const QString& text) override;
 };

@@ -6,6 +6,8 @@
 #include "core/ProgramTitle.h"
 #include "core/SettingsStore.h"
 #include "fields/ClanFields.h"
+#include "fields/ConnectionFieldEditors.h"
+#include "fields/FieldHook.h"
 #include "fields/FieldWarning.h"
 #include "hotkeys/KeyCatalogue.h"
 #include "platform/WindowPlacement.h"
@@ -45,6 +47,9 @@ constexpr SettingKey kRestoredBoxes[] = {
     SettingKey::cAltStop,     SettingKey::cShiftRec,      SettingKey::cShiftStop,   SettingKey::cRHE,
     SettingKey::cSHE,         SettingKey::cAnnounceStart, SettingKey::cAnnounceEnd,
 };
+
+// The fields that offer no context menu, by their hook slot.
+constexpr const char* kHookedFields[FieldHook::kSlots] = {"tServer", "tPort", "tRcon", "tYour", "tOpponent"};
 
 std::string name(SettingKey key)
 {
@@ -110,6 +115,14 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
         m_controls.field("tYour"), m_controls.field("tOpponent"),
         [this] { m_controls.tabs()->setCurrentIndex(1); },
         ClanFields::Services{notices, cues, clipboard, m_trap});
+    m_connectionFields = std::make_unique<ConnectionFieldEditors>(
+        m_controls.field("tServer"), m_controls.field("tPort"), m_controls.field("tRcon"),
+        ConnectionFieldEditors::Services{notices, clipboard, m_trap});
+    connect(m_connectionFields.get(), &ConnectionFieldEditors::edited, this, &HLTVForm::untickAutoRefresh);
+    for (int index = 0; index < 3; ++index)
+        handle(m_controls.button("coPaste", index), &QPushButton::clicked,
+               [this, index] { m_connectionFields->coPaste_Click(index); });
+    m_fieldHook = std::make_unique<FieldHook>();
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
     m_download = std::make_unique<TextDownload>(clock);
     m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, updates);
@@ -193,6 +206,7 @@ bool HLTVForm::Form_Load()
         if (m_ending)
             return false; // a handler run by restoring a setting failed; its notice has been shown
 
+        hookFields();
         show();
         QCoreApplication::processEvents();
         m_tDelayUpdate->start();
@@ -258,6 +272,18 @@ void HLTVForm::restoreSettings()
     });
 }
 
+void HLTVForm::hookFields()
+{
+    for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
+        m_fieldHook->HookField(m_controls.field(kHookedFields[slot]), slot);
+}
+
+void HLTVForm::unhookFields()
+{
+    for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
+        m_fieldHook->UnhookField(m_controls.field(kHookedFields[slot]), slot);
+}
+
 void HLTVForm::FirstRunWelcome()
 {
     try {
@@ -305,6 +331,7 @@ void HLTVForm::Form_Unload()
     m_session->link().closeSocket();
     QCoreApplication::processEvents();
     // The window hooks and the hotkeys are released here, in this order, once the program has them.
+    unhookFields();
     RecordHotkeySet = 0;
     StopHotkeySet = 0;
     if (SettingsDeleted == 0) {

@@ -23,10 +23,12 @@ class QLineEdit;
 namespace spectrel {
 
 class ClanFields;
+class ConnectionFieldEditors;
 class Cues;
+class FieldHook;
+class Notices;
 class QuickLinks;
 class TextDownload;
-class Notices;
 class SettingsStore;
 
 // The program's only window: the controls of the layout, the timers, the proxy session, and the handlers the
@@ -93,6 +95,9 @@ private:
     void FillKeyLists();
     void placeWindow();
     void restoreSettings();
+    // The five text fields without their context menu, and with it again.
+    void hookFields();
+    void unhookFields();
 
     // The error trap's reaction: the failure's description, then the program ends.
     void trapFailure(const RuntimeFailure& failure);
@@ -131,6 +136,8 @@ private:
     std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
     std::unique_ptr<ClanFields> m_clanFields;
+    std::unique_ptr<ConnectionFieldEditors> m_connectionFields;
+    std::unique_ptr<FieldHook> m_fieldHook;
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<TextDownload> m_download;
     std::unique_ptr<UpdateCheck> m_updateCheck;

@@ -1,0 +1,59 @@
+#include "fields/FieldHook.h"
+
+#include "text/RuntimeFailure.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace spectrel {
+
+namespace {
+
+std::uint8_t& slotEntry(std::array<std::uint8_t, FieldHook::kSlots>& hooked, std::uint8_t slot)
+{
+    if (slot >= hooked.size())
+        throw RuntimeFailure(9, QStringLiteral("Subscript out of range"));
+    return hooked[slot];
+}
+
+} // namespace
+
+void FieldHook::HookField(QLineEdit* field, std::uint8_t slot)
+{
+    std::uint8_t& entry = slotEntry(FieldHooked, slot);
+    field->installEventFilter(this);
+    entry = 1;
+}
+
+void FieldHook::UnhookField(QLineEdit* field, std::uint8_t slot)
+{
+    std::uint8_t& entry = slotEntry(FieldHooked, slot);
+    if (entry != 1)
+        return;
+    field->removeEventFilter(this);
+    entry = 0;
+}
+
+bool FieldHook::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
+        const auto* right = static_cast<const QMouseEvent*>(event);
+        if (right->button() != Qt::RightButton)
+            return false;
+        QMouseEvent left(QEvent::MouseButtonRelease, right->position(), right->scenePosition(),
+                         right->globalPosition(), Qt::LeftButton, right->buttons(), right->modifiers());
+        QCoreApplication::sendEvent(watched, &left);
+        return true;
+    }
+    case QEvent::ContextMenu:
+        // On X11 the menu is asked for when the right button goes down, before its release.
+        return static_cast<const QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse;
+    default:
+        return false;
+    }
+}
+
+} // namespace spectrel

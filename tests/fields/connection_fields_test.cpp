@@ -1,0 +1,301 @@
+// The connection fields in the main window with real keys, buttons and the real clipboard (on the tests' X
+// server); a clipboard held by another program is played by a stand-in; the right mouse button in a field.
+
+#include "core/Cues.h"
+#include "fields/Clipboard.h"
+#include "fields/ConnectionFieldEditors.h"
+#include "fields/FieldHook.h"
+#include "support/TestWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QImage>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace spectrel;
+
+namespace {
+
+// The main window shown, not started: its fields, buttons and auto-refresh box, with the box ticked by the
+// user.
+struct Form : Window {
+    QLineEdit* server = c().field("tServer");
+    QLineEdit* port = c().field("tPort");
+    QLineEdit* rcon = c().field("tRcon");
+    QCheckBox* autoRefresh = c().box("cAutoRefresh");
+
+    Form()
+    {
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->StartupDone = 1;
+        form->AutoRefreshByUser = 1;
+        autoRefresh->setChecked(true);
+        cues.clear();
+    }
+    QLineEdit* field(const QString& name) const { return c().field(name.toStdString()); }
+};
+
+void putImageOnClipboard()
+{
+    auto* data = new QMimeData;
+    data->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+// A clipboard that another program holds open for the next `busyTimes` questions.
+class BusyClipboard : public SystemClipboard {
+public:
+    int busyTimes = 0;
+    int asked = 0;
+    bool hasText(bool& busy) override
+    {
+        ++asked;
+        busy = busyTimes > 0 && busyTimes--;
+        return !busy && SystemClipboard::hasText(busy);
+    }
+};
+
+// Records the mouse releases that reach a widget.
+class Releases : public QObject {
+public:
+    QList<Qt::MouseButton> seen;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease)
+            seen.append(static_cast<QMouseEvent*>(event)->button());
+        return false;
+    }
+};
+
+} // namespace
+
+class ConnectionFieldsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void typing_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        const char* rows[][4] = {
+            {"server", "tServer", "Hltv-1.example/x:_ @", "Hltv-1.example/x"},
+            {"port", "tPort", "27a0:15", "27015"},
+            {"port holds five", "tPort", "1234567", "12345"},
+            {"password takes everything", "tRcon", "p@ss: w*rd", "p@ss: w*rd"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2])
+                                << QString::fromLatin1(r[3]);
+    }
+    void typing()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        Form f;
+        QTest::keyClicks(f.field(field), typed);
+        QCOMPARE(f.field(field)->text(), kept);
+        QCOMPARE(f.field(field)->displayText(), field == "tRcon" ? QString(kept.size(), u'*') : kept);
+        // Every edit switches the automatic refresh off, as the program's change: no click.
+        QVERIFY(!f.autoRefresh->isChecked());
+        QVERIFY(f.cues.played().isEmpty());
+        QCOMPARE(f.notices.count(), 0);
+    }
+
+    // Ctrl+V in the server field, with "27015" in the port field before.
+    void ctrlVInServer_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("port");
+        auto row = [](const char* name, const QString& clip, const QString& server, const char* port) {
+            QTest::newRow(name) << clip << server << QString::fromLatin1(port);
+        };
+        row("address and port", QStringLiteral("10.0.0.1:999"), QStringLiteral("10.0.0.1"), "999");
+        row("letter in the port", QStringLiteral("host:27o15"), QStringLiteral("host"), "");
+        row("underscore", QStringLiteral("game_server.net"), QString(), "27015");
+        row("control characters", QStringLiteral(" \thost\r\n"), QString(), "27015");
+        row("500 characters", QString(500, u'a'), QString(33, u'a'), "27015");
+    }
+    void ctrlVInServer()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, server);
+        QFETCH(QString, port);
+        Form f;
+        f.port->setText(QStringLiteral("27015"));
+        QApplication::clipboard()->setText(clipboard);
+        QTest::keyClick(f.server, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.server->text(), server);
+        QCOMPARE(f.port->text(), port);
+        QVERIFY(!f.autoRefresh->isChecked());
+    }
+
+    // A "Paste" button, with "old.host", "27015" and "pw" in the fields before.
+    void pasteButtons_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QStringList>("fields");
+        auto row = [](const char* name, int index, const QString& clip, const char* server, const char* port,
+                      const QString& rcon) {
+            QTest::newRow(name) << index << clip
+                                << QStringList{QString::fromLatin1(server), QString::fromLatin1(port), rcon};
+        };
+        row("password keeps 33 of 40", 2, QString(40, u'#'), "old.host", "27015", QString(33, u'#'));
+        row("port trimmed, keeps 5", 1, QStringLiteral("  123456 "), "old.host", "12345",
+            QStringLiteral("pw"));
+        row("server replaced, port moved", 0, QStringLiteral("10.0.0.1:999"), "10.0.0.1", "999",
+            QStringLiteral("pw"));
+        row("blanks change nothing", 0, QStringLiteral("   "), "old.host", "27015", QStringLiteral("pw"));
+    }
+    void pasteButtons()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, clipboard);
+        QFETCH(QStringList, fields);
+        Form f;
+        f.server->setText(QStringLiteral("old.host"));
+        f.port->setText(QStringLiteral("27015"));
+        f.rcon->setText(QStringLiteral("pw"));
+        QApplication::clipboard()->setText(clipboard);
+        QTest::mouseClick(f.c().button("coPaste", index), Qt::LeftButton);
+        QCOMPARE((QStringList{f.server->text(), f.port->text(), f.rcon->text()}), fields);
+        QCOMPARE(f.notices.count(), 0);
+    }
+
+    void pasteButtonWithoutText()
+    {
+        Form f;
+        putImageOnClipboard();
+        QTest::mouseClick(f.c().button("coPaste", 0), Qt::LeftButton);
+        QCOMPARE(f.notices.count(), 1);
+        QCOMPARE(f.notices.shown().first().text,
+                 QStringLiteral("Windows Clipboard contains no textual information"));
+        QCOMPARE(f.notices.shown().first().flags, int(NoticeWarning));
+        QCOMPARE(f.notices.shown().first().kind, QStringLiteral("Warning"));
+        QVERIFY(f.cues.played().isEmpty());
+    }
+
+    void leavingServer_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("two dots") << QStringLiteral("a..b") << QString();
+        QTest::newRow("fine") << QStringLiteral("a.b") << QStringLiteral("a.b");
+    }
+    void leavingServer()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, left);
+        Form f;
+        f.server->setFocus();
+        QTRY_VERIFY(f.server->hasFocus());
+        f.server->setText(text);
+        f.port->setFocus();
+        QTRY_COMPARE(f.server->text(), left);
+    }
+
+    void escapeEmptiesEachField()
+    {
+        Form f;
+        for (QLineEdit* field : {f.server, f.port, f.rcon}) {
+            field->setText(QStringLiteral("123"));
+            QTest::keyClick(field, Qt::Key_Escape);
+            QCOMPARE(field->text(), QString());
+        }
+    }
+
+    void copyAndCutInServer()
+    {
+        Form f;
+        QApplication::clipboard()->setText(QStringLiteral("old"));
+        f.server->setText(QStringLiteral("hltv.example"));
+        f.server->setSelection(5, 7);
+        QTest::keyClick(f.server, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("example"));
+        f.server->setSelection(0, 5);
+        QTest::keyClick(f.server, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hltv."));
+        QCOMPARE(f.server->text(), QStringLiteral("example"));
+        // With no text on the clipboard the keys do nothing, and the field's own copy does not stand in.
+        putImageOnClipboard();
+        f.server->selectAll();
+        QTest::keyClick(f.server, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(!QApplication::clipboard()->mimeData()->hasText());
+        QCOMPARE(f.server->text(), QStringLiteral("example"));
+    }
+
+    void busyClipboard_data()
+    {
+        QTest::addColumn<bool>("button");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("key, retry") << false << int(AnswerRetry) << 2 << QStringLiteral("271");
+        QTest::newRow("key, cancel") << false << int(AnswerCancel) << 1 << QStringLiteral("271");
+        QTest::newRow("button, retry") << true << int(AnswerRetry) << 2 << QStringLiteral("8080");
+        QTest::newRow("button, cancel") << true << int(AnswerCancel) << 1 << QStringLiteral("27");
+    }
+    void busyClipboard()
+    {
+        QFETCH(bool, button);
+        QFETCH(int, answer);
+        QFETCH(int, asked);
+        QWidget window;
+        QLineEdit server(&window), port(&window), rcon(&window);
+        ScriptedNotices notices;
+        BusyClipboard clipboard;
+        ErrorTrap trap{[](const RuntimeFailure& failure) { QFAIL(qPrintable(failure.description())); }};
+        ConnectionFieldEditors fields(&server, &port, &rcon,
+                                      ConnectionFieldEditors::Services{notices, clipboard, trap});
+        port.setText(QStringLiteral("27"));
+        QApplication::clipboard()->setText(QStringLiteral("8080"));
+        clipboard.busyTimes = 1;
+        notices.answerNext(answer);
+        if (button)
+            fields.coPaste_Click(1);
+        else
+            QTest::keyClick(&port, Qt::Key_1); // every key but Escape asks the clipboard first
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(notices.shown().first().text, QStringLiteral("Windows Clipboard was not available"));
+        QCOMPARE(notices.shown().first().flags, int(NoticeRetryCancel));
+        QCOMPARE(clipboard.asked, asked);
+        QTEST(port.text(), "port");
+    }
+
+    void rightClickOpensNoMenu()
+    {
+        QWidget window;
+        auto* field = new QLineEdit(QStringLiteral("a.b"), &window);
+        Releases releases;
+        field->installEventFilter(&releases);
+        FieldHook hook;
+        hook.HookField(field, 2);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint inField = field->mapTo(&window, field->rect().center());
+        // Through the window system, as a real click arrives, so that the platform asks for the menu too.
+        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, inField);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(releases.seen, QList<Qt::MouseButton>{Qt::LeftButton});
+
+        hook.UnhookField(field, 2);
+        QVERIFY(!hook.hooked(2));
+        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, inField);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QApplication::activePopupWidget()->close();
+
+        hook.UnhookField(field, 3); // never hooked: nothing happens
+        QVERIFY_THROWS_EXCEPTION(RuntimeFailure, hook.HookField(field, 5));
+    }
+};
+
+QTEST_MAIN(ConnectionFieldsTest)
+#include "connection_fields_test.moc"
