@@ -9,6 +9,7 @@
 #include "shell/UserSettings.h"
 
 #include <QApplication>
+#include <QTimer>
 
 using namespace spectrel;
 
@@ -34,6 +35,9 @@ int main(int argc, char** argv)
             form.showNormal();
             form.raise();
             form.activateWindow();
+        } else if (const int hotkey = triggeredHotkeyId(message)) {
+            // Runs as the hotkey's press does, once the channel has answered.
+            QTimer::singleShot(0, &form, [&form, hotkey] { form.HotkeyDispatch(hotkey); });
         }
     });
 

@@ -4,6 +4,8 @@
 #include "core/ErrorTrap.h"
 #include "core/SettingsKeys.h"
 #include "fields/Clipboard.h"
+#include "hotkeys/GlobalHotkeys.h"
+#include "hotkeys/HotkeyBinding.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "recording/Recorder.h"
@@ -27,11 +29,12 @@ class SettingsStore;
 
 // The program's only window: the controls of the layout, the timers, the proxy session, and the handlers the
 // controls' events run. Handlers keep their controls' names (cRefresh_Click, Timer30_Timer, ...).
-class HLTVForm : public QWidget, private ConnectionFields {
+class HLTVForm : public QWidget, private ConnectionFields, private HotkeyRows {
     Q_OBJECT
 public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
-             Clipboard& clipboard = systemClipboard(), QWidget* parent = nullptr);
+             Clipboard& clipboard = systemClipboard(), GlobalHotkeys& hotkeys = systemHotkeys(),
+             QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up
@@ -49,8 +52,8 @@ public:
     std::uint8_t StartupDone = 0;
     std::uint8_t SettingsDeleted = 0;
     std::uint8_t AutoRefreshByUser = 0;
-    std::uint8_t RecordHotkeySet = 0;
-    std::uint8_t StopHotkeySet = 0;
+    // The hotkey slots; their registered flags are RecordHotkeySet and StopHotkeySet there.
+    const HotkeyBinding& hotkeyBinding() const { return *m_hotkeyBinding; }
 
     Timer& Timer30() { return *m_timer30; }           // the automatic refresh
     Timer& tDelayUpdate() { return *m_tDelayUpdate; } // the one-shot update check after start-up
@@ -65,6 +68,10 @@ public:
     void cRecord_Click() { m_recorder->recordAfterDelay(); }
     void cStop_Click() { m_recorder->stopAfterDelay(); }
 
+    // A press of hotkey `id` (or its trigger from the command line): the row's action, while its button is
+    // enabled.
+    void HotkeyDispatch(int id);
+
     // The program ends with `exitCode` once the window is gone.
     void endProgram(int exitCode);
 
@@ -77,8 +84,10 @@ private:
     void cAutoRefresh_Click();
     void Timer30_Timer();
     void cAnnounce_Click(SettingKey box);
-    void hotkeyRow_Click(SettingKey control, SettingKey enableBox);
-    void hotkeyEnable_Click(SettingKey box, std::uint8_t& registeredFlag);
+    void cRHE_Click();
+    void cSHE_Click();
+    // The ten row handlers, one family: cRecAction_Click, cCtrlRec_Click, ..., cSK_Click.
+    void hotkeyRow_Click(HotkeySlot slot, SettingKey control);
     void Tabek_Change(int page);
     void coDelete_Click();
     void tDelayUpdate_Timer();
@@ -104,6 +113,10 @@ private:
     QString passwordText() const override;
     void clearServerAndPort() override;
 
+    // The hotkey rows as the binding reads them.
+    HotkeyRow hotkeyRow(HotkeySlot slot) const override;
+    void clearEnableBox(HotkeySlot slot) override;
+
     // The session's news.
     void paintPanel();
     void wentOffline();
@@ -126,6 +139,7 @@ private:
     std::unique_ptr<ProxySession> m_session;
     std::unique_ptr<ClanFields> m_clanFields;
     std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<HotkeyBinding> m_hotkeyBinding;
     bool m_unloaded = false;
     bool m_ending = false;
     bool m_closeAfterStartup = false;
