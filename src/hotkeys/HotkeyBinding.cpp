@@ -53,6 +53,7 @@ std::uint8_t& HotkeyBinding::registeredFlag(HotkeySlot slot)
 
 void HotkeyBinding::refuse(const QString& warning)
 {
+    qCInfo(lcHotkeys).noquote() << "warning:" << warning.simplified();
     m_s.notices.ShowNotice(warning, NoticeWarning, kWarning);
 }
 
