@@ -51,11 +51,17 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &SingleInstance::messageReceived, &form, [&form](const QByteArray& message) {
         // The caption a second copy looks for exists long before the window is shown (the welcome notice may
         // be open): a window not yet shown stays hidden until start-up shows it, with its settings in place.
-        if (message != "raise" || form.StartupDone != 1 || !form.isVisible())
+        // Hotkeys, too, count only once start-up has finished.
+        if (form.StartupDone != 1 || !form.isVisible())
             return;
-        form.showNormal();
-        form.raise();
-        form.activateWindow();
+        if (message == "raise") {
+            form.showNormal();
+            form.raise();
+            form.activateWindow();
+        } else if (const int hotkey = triggeredHotkeyId(message)) {
+            // Runs as the hotkey's press does, once the channel has answered.
+            QTimer::singleShot(0, &form, [&form, hotkey] { form.HotkeyDispatch(hotkey); });
+        }
     });
 
     TerminationSignals termination;

@@ -88,7 +88,8 @@ void setListIndex(QComboBox* list, std::int16_t index)
 } // namespace
 
 HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, Clipboard& clipboard,
-                   AddressOpener& opener, const UpdateCheck::Addresses& updates, QWidget* parent)
+                   GlobalHotkeys& hotkeys, AddressOpener& opener, const UpdateCheck::Addresses& updates,
+                   QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
       m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
@@ -152,20 +153,23 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     handle(box(SettingKey::cAutoRefresh), &QCheckBox::stateChanged, [this] { cAutoRefresh_Click(); });
     for (SettingKey key : {SettingKey::cAnnounceStart, SettingKey::cAnnounceEnd, SettingKey::cAnnounceSpec})
         handle(box(key), &QCheckBox::stateChanged, [this, key] { cAnnounce_Click(key); });
+    m_hotkeyBinding =
+        std::make_unique<HotkeyBinding>(HotkeyBinding::Services{*this, hotkeys, settings, notices, cues});
     for (SettingKey key : {SettingKey::cCtrlRec, SettingKey::cAltRec, SettingKey::cShiftRec})
-        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(key, SettingKey::cRHE); });
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeySlot::Record, key); });
     for (SettingKey key : {SettingKey::cCtrlStop, SettingKey::cAltStop, SettingKey::cShiftStop})
-        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(key, SettingKey::cSHE); });
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
     for (SettingKey key : {SettingKey::cRecAction, SettingKey::cRK})
         handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
-               [this, key] { hotkeyRow_Click(key, SettingKey::cRHE); });
+               [this, key] { hotkeyRow_Click(HotkeySlot::Record, key); });
     for (SettingKey key : {SettingKey::cStopAction, SettingKey::cSK})
         handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
-               [this, key] { hotkeyRow_Click(key, SettingKey::cSHE); });
-    handle(box(SettingKey::cRHE), &QCheckBox::stateChanged,
-           [this] { hotkeyEnable_Click(SettingKey::cRHE, RecordHotkeySet); });
-    handle(box(SettingKey::cSHE), &QCheckBox::stateChanged,
-           [this] { hotkeyEnable_Click(SettingKey::cSHE, StopHotkeySet); });
+               [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
+    handle(box(SettingKey::cRHE), &QCheckBox::stateChanged, [this] { cRHE_Click(); });
+    handle(box(SettingKey::cSHE), &QCheckBox::stateChanged, [this] { cSHE_Click(); });
+    // The platform queues a press that comes during start-up; it is handled once the window runs its loop.
+    connect(&hotkeys, &GlobalHotkeys::activated, this,
+            [this](int id) { m_trap.run([=, this] { HotkeyDispatch(id); }); });
 }
 
 HLTVForm::~HLTVForm() = default;
@@ -330,10 +334,9 @@ void HLTVForm::Form_Unload()
     StopAllTimers();
     m_session->link().closeSocket();
     QCoreApplication::processEvents();
-    // The window hooks and the hotkeys are released here, in this order, once the program has them.
+    // The window hooks are released first; then the hotkeys.
     unhookFields();
-    RecordHotkeySet = 0;
-    StopHotkeySet = 0;
+    m_hotkeyBinding->unregisterAll();
     if (SettingsDeleted == 0) {
         if (!isMinimized()) {
             writeSingle(m_settings, SettingKey::Left, float(frameGeometry().x() * m_twipsPerPixel));
@@ -451,22 +454,70 @@ void HLTVForm::storeAnnouncements()
 
 // ---- hotkey rows: every change is stored and switches the row's hotkey off -------------------------------
 
-void HLTVForm::hotkeyRow_Click(SettingKey control, SettingKey enableBox)
+void HLTVForm::hotkeyRow_Click(HotkeySlot slot, SettingKey control)
 {
-    if (QComboBox* list = qobject_cast<QComboBox*>(m_controls.widget(name(control))))
-        writeInt16(m_settings, control, std::int16_t(list->currentIndex()));
-    else
-        storeBox(control);
-    box(enableBox)->setChecked(false);
+    const QComboBox* list = qobject_cast<QComboBox*>(m_controls.widget(name(control)));
+    const QCheckBox* check = list ? nullptr : box(control);
+    m_hotkeyBinding->rowControlChanged(slot, control, list ? list->currentIndex() : boxText(check).toInt());
 }
 
-void HLTVForm::hotkeyEnable_Click(SettingKey key, std::uint8_t& registeredFlag)
+void HLTVForm::cRHE_Click()
 {
-    if (ticked(box(key)) && StartupDone == 1)
-        m_cues.PlayCue(CueHotkey);
-    storeBox(key);
-    if (!ticked(box(key)))
-        registeredFlag = 0;
+    m_hotkeyBinding->enableBoxChanged(HotkeySlot::Record, boxText(box(SettingKey::cRHE)).toInt(),
+                                      StartupDone == 1);
+}
+
+void HLTVForm::cSHE_Click()
+{
+    m_hotkeyBinding->enableBoxChanged(HotkeySlot::Stop, boxText(box(SettingKey::cSHE)).toInt(),
+                                      StartupDone == 1);
+}
+
+HotkeyRow HLTVForm::hotkeyRow(HotkeySlot slot) const
+{
+    const bool record = slot == HotkeySlot::Record;
+    const QComboBox* keyList = m_controls.list(record ? "cRK" : "cSK");
+    auto value = [this](SettingKey key) { return boxText(box(key)).toInt(); };
+    return HotkeyRow{m_controls.list(record ? "cRecAction" : "cStopAction")->currentIndex(),
+                     value(record ? SettingKey::cCtrlRec : SettingKey::cCtrlStop),
+                     value(record ? SettingKey::cAltRec : SettingKey::cAltStop),
+                     value(record ? SettingKey::cShiftRec : SettingKey::cShiftStop),
+                     keyList->currentIndex(),
+                     keyList->currentText()};
+}
+
+void HLTVForm::clearEnableBox(HotkeySlot slot)
+{
+    box(slot == HotkeySlot::Record ? SettingKey::cRHE : SettingKey::cSHE)->setChecked(false);
+}
+
+void HLTVForm::HotkeyDispatch(int id)
+{
+    const int position =
+        m_controls.list(id == HotkeyBinding::RecordHotkeyId ? "cRecAction" : "cStopAction")->currentIndex();
+    const HotkeyAction action = hotkeyAction(id, position);
+    static constexpr const char* kButtons[] = {nullptr, "cRecord", "cRecNow", "cStop", "cStopNow"};
+    const char* button = kButtons[int(action)];
+    if (!button || !m_controls.button(button)->isEnabled()) {
+        qCInfo(lcHotkeys) << "hotkey" << id << "pressed; nothing to run";
+        return;
+    }
+    switch (action) {
+    case HotkeyAction::Record:
+        cRecord_Click();
+        break;
+    case HotkeyAction::RecordNow:
+        cRecNow_Click();
+        break;
+    case HotkeyAction::Stop:
+        cStop_Click();
+        break;
+    case HotkeyAction::StopNow:
+        cStopNow_Click();
+        break;
+    case HotkeyAction::None:
+        break;
+    }
 }
 
 // ---- pages, deleting the settings, the update timer ------------------------------------------------------

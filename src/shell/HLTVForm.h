@@ -4,6 +4,8 @@
 #include "core/ErrorTrap.h"
 #include "core/SettingsKeys.h"
 #include "fields/Clipboard.h"
+#include "hotkeys/GlobalHotkeys.h"
+#include "hotkeys/HotkeyBinding.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "recording/Recorder.h"
@@ -33,11 +35,12 @@ class SettingsStore;
 
 // The program's only window: the controls of the layout, the timers, the proxy session, and the handlers the
 // controls' events run. Handlers keep their controls' names (cRefresh_Click, Timer30_Timer, ...).
-class HLTVForm : public QWidget, private ConnectionFields {
+class HLTVForm : public QWidget, private ConnectionFields, private HotkeyRows {
     Q_OBJECT
 public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
-             Clipboard& clipboard = systemClipboard(), AddressOpener& opener = desktopAddressOpener(),
+             Clipboard& clipboard = systemClipboard(), GlobalHotkeys& hotkeys = systemHotkeys(),
+             AddressOpener& opener = desktopAddressOpener(),
              const UpdateCheck::Addresses& updates = UpdateCheck::builtIn(), QWidget* parent = nullptr);
     ~HLTVForm() override;
 
@@ -56,8 +59,8 @@ public:
     std::uint8_t StartupDone = 0;
     std::uint8_t SettingsDeleted = 0;
     std::uint8_t AutoRefreshByUser = 0;
-    std::uint8_t RecordHotkeySet = 0;
-    std::uint8_t StopHotkeySet = 0;
+    // The hotkey slots; their registered flags are RecordHotkeySet and StopHotkeySet there.
+    const HotkeyBinding& hotkeyBinding() const { return *m_hotkeyBinding; }
 
     Timer& Timer30() { return *m_timer30; }           // the automatic refresh
     Timer& tDelayUpdate() { return *m_tDelayUpdate; } // the one-shot update check after start-up
@@ -72,6 +75,10 @@ public:
     void cRecord_Click() { m_recorder->recordAfterDelay(); }
     void cStop_Click() { m_recorder->stopAfterDelay(); }
 
+    // A press of hotkey `id` (or its trigger from the command line): the row's action, while its button is
+    // enabled.
+    void HotkeyDispatch(int id);
+
     // The program ends with `exitCode` once the window is gone.
     void endProgram(int exitCode);
 
@@ -84,8 +91,10 @@ private:
     void cAutoRefresh_Click();
     void Timer30_Timer();
     void cAnnounce_Click(SettingKey box);
-    void hotkeyRow_Click(SettingKey control, SettingKey enableBox);
-    void hotkeyEnable_Click(SettingKey box, std::uint8_t& registeredFlag);
+    void cRHE_Click();
+    void cSHE_Click();
+    // The ten row handlers, one family: cRecAction_Click, cCtrlRec_Click, ..., cSK_Click.
+    void hotkeyRow_Click(HotkeySlot slot, SettingKey control);
     void Tabek_Change(int page);
     void coDelete_Click();
     void tDelayUpdate_Timer();
@@ -115,6 +124,10 @@ private:
     QString passwordText() const override;
     void clearServerAndPort() override;
 
+    // The hotkey rows as the binding reads them.
+    HotkeyRow hotkeyRow(HotkeySlot slot) const override;
+    void clearEnableBox(HotkeySlot slot) override;
+
     // The session's news.
     void paintPanel();
     void wentOffline();
@@ -142,6 +155,7 @@ private:
     std::unique_ptr<TextDownload> m_download;
     std::unique_ptr<UpdateCheck> m_updateCheck;
     std::unique_ptr<QuickLinks> m_quickLinks;
+    std::unique_ptr<HotkeyBinding> m_hotkeyBinding;
     bool m_unloaded = false;
     bool m_ending = false;
     bool m_closeAfterStartup = false;

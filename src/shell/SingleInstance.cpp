@@ -1,9 +1,7 @@
 #include "shell/SingleInstance.h"
 
-#include "core/ProgramTitle.h"
+#include "core/InstanceChannel.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -15,10 +13,7 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultName()
 {
-    // Per user: the home folder names the user on every platform without asking the system for more.
-    const QByteArray user =
-        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("spectrel-") + QString::fromLatin1(user.left(16));
+    return instanceChannelName();
 }
 
 bool SingleInstance::claim(const QByteArray& message)
@@ -43,8 +38,10 @@ bool SingleInstance::claim(const QByteArray& message)
         while (QLocalSocket* s = m_server->nextPendingConnection()) {
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
             connect(s, &QLocalSocket::readyRead, this, [this, s] {
-                while (s->canReadLine())
+                while (s->canReadLine()) {
                     Q_EMIT messageReceived(s->readLine().trimmed());
+                    s->write("ok\n"); // the sender learns that a running copy took the line
+                }
             });
         }
     });

@@ -8,7 +8,8 @@ class QLocalServer;
 namespace spectrel {
 
 // Only one copy of the program runs per user. The first copy listens on a local socket; a later copy hands it
-// a message ("raise") and ends. The channel carries one line per message, so further requests can follow.
+// a message ("raise") and ends. The channel carries one line per message, each answered with "ok", so
+// further requests can follow (`spectrelctl trigger` sends "trigger record" or "trigger stop").
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

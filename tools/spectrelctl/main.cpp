@@ -5,14 +5,19 @@
 //   spectrelctl ... record [NAME | --own A --opponent B] [--after-delay]
 //   spectrelctl ... stop [--after-delay]
 //   spectrelctl ... say TEXT...
+//   spectrelctl trigger record|stop
 //
-// Exit status: 0 when the action did what was asked, 1 when it was refused or failed (the reason on standard
-// error), 2 on bad usage.
+// `trigger` presses a hotkey of the running window (for a desktop shortcut where the session offers no global
+// hotkeys): the window runs what that hotkey runs. It needs no connection options.
+//
+// Exit status: 0 when the action did what was asked (for trigger: a running window took it), 1 when it was
+// refused or failed (the reason on standard error), 2 on bad usage.
 
 #include "core/Clock.h"
 #include "core/ConsoleNotices.h"
 #include "core/Cues.h"
 #include "core/ErrorTrap.h"
+#include "core/InstanceChannel.h"
 #include "fields/ClanNameRules.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
@@ -24,6 +29,7 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalSocket>
 
 #include <cstdio>
 
@@ -42,7 +48,7 @@ constexpr int kTwipsPerCharacter = 90;
 
 const char* const kUsage = "usage: spectrelctl --host H --port P --password W [--json] [--local-port N] "
                            "status | record [NAME | --own A --opponent B] [--after-delay] | "
-                           "stop [--after-delay] | say TEXT";
+                           "stop [--after-delay] | say TEXT\n       spectrelctl trigger record|stop";
 
 [[noreturn]] void usageError(const QString& message)
 {
@@ -74,6 +80,29 @@ QString demoNameFrom(const QCommandLineParser& parser, const QStringList& args)
         names << name;
     }
     return names.join(u'-');
+}
+
+// Hands "trigger record" or "trigger stop" to the running window and waits for its "ok".
+int trigger(const QString& what)
+{
+    QLocalSocket window;
+    window.connectToServer(instanceChannelName());
+    if (!window.waitForConnected(2000)) {
+        std::fprintf(stderr, "spectrelctl: no running Spectrel window to take the trigger\n");
+        return 1;
+    }
+    window.write("trigger " + what.toLatin1() + '\n');
+    while (!window.canReadLine()) {
+        if (!window.waitForReadyRead(5000)) {
+            std::fprintf(stderr, "spectrelctl: the running window did not answer the trigger\n");
+            return 1;
+        }
+    }
+    if (window.readLine().trimmed() != "ok") {
+        std::fprintf(stderr, "spectrelctl: the running window did not take the trigger\n");
+        return 1;
+    }
+    return 0;
 }
 
 void printStatus(ProxySession& session, bool ok, bool json)
@@ -128,8 +157,9 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("after-delay"),
                       QStringLiteral("Count the proxy's broadcast delay down first, printing each second, so "
                                      "the demo starts or ends with what the spectators see.")});
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("status | record [NAME] | stop | say TEXT"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("status | record [NAME] | stop | say TEXT | trigger record|stop"));
     if (!parser.parse(QCoreApplication::arguments()))
         usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -141,6 +171,11 @@ int main(int argc, char** argv)
     if (args.isEmpty())
         usageError(QStringLiteral("no command given"));
     const QString command = args.first();
+    if (command == u"trigger") {
+        if (args.size() != 2 || (args.at(1) != u"record" && args.at(1) != u"stop"))
+            usageError(QStringLiteral("trigger takes record or stop"));
+        return trigger(args.at(1));
+    }
     const bool known = (command == u"status" && args.size() == 1) ||
                        (command == u"stop" && args.size() == 1) ||
                        (command == u"record" && args.size() <= 2) || (command == u"say" && args.size() >= 2);
