@@ -12,8 +12,8 @@
 #include "text/TextRules.h"
 
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QThread>
 #include <QTimer>
 
@@ -21,32 +21,35 @@
 
 namespace spectrel {
 
+// A request's wait and its time-out, kept for the next request once this one is over.
+struct RconLink::Waiter {
+    QEventLoop loop;
+    std::unique_ptr<Timer> Timer2;
+    Request* owner = nullptr;
+};
+
 struct RconLink::Request {
     QString command;
     QString doneCode;
     QString slot;
-    std::unique_ptr<Timer> Timer2;
-    QEventLoop* loop = nullptr;
+    Waiter* waiter = nullptr;
     bool finished = false;
 
     bool ended() const { return slot == doneCode || slot == rcon::kError; }
+    Timer& Timer2() const { return *waiter->Timer2; }
+    void quit() const
+    {
+        if (waiter->loop.isRunning())
+            waiter->loop.quit();
+    }
 };
 
 namespace {
 
 const QString kUnreachable = QStringLiteral("No internet connection or HLTV server not running   ");
 
-// Sets a flag for the duration of a scope; socket errors raised by our own calls are handled where they
-// occur.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = m_old; }
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
+// Handled in one go, at most; the socket reports again for the rest.
+constexpr std::size_t kLargestTake = 256;
 
 } // namespace
 
@@ -54,9 +57,8 @@ RconLink::RconLink(const Services& services, ReplyReaders& readers, QObject* par
     : QObject(parent), m_fields(services.fields), m_readers(readers), m_notices(services.notices),
       m_cues(services.cues), m_trap(services.trap), m_clock(services.clock)
 {
-    connect(&m_socket, &QUdpSocket::readyRead, this, [this] { m_trap.run([this] { ws_DataArrival(); }); });
-    connect(&m_socket, &QUdpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError e) { m_trap.run([this, e] { ws_Error(e); }); });
+    connect(&m_socket, &DatagramSocket::readable, this, [this] { m_trap.run([this] { ws_DataArrival(); }); });
+    connect(&m_socket, &DatagramSocket::failed, this, [this] { m_trap.run([this] { ws_Error(); }); });
 }
 
 RconLink::~RconLink()
@@ -71,15 +73,12 @@ QString RconLink::portsInUseText()
 
 RconLink::BindResult RconLink::bindSocket(quint16 port)
 {
-    FlagScope own(m_ownCall);
-    m_socket.close();
-    if (!m_socket.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress)) {
-        qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorString();
-        return m_socket.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse
-                                                                      : BindResult::Failed;
+    const DatagramSocket::BindResult result = m_socket.bind(port);
+    if (result != DatagramSocket::BindResult::Bound) {
+        qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorText();
+        return result == DatagramSocket::BindResult::PortInUse ? BindResult::PortInUse : BindResult::Failed;
     }
     m_boundPort = port;
-    udp::enableRemoteErrors(m_socket.socketDescriptor());
     qCDebug(lcLink) << "bound to local port" << m_socket.localPort();
     return BindResult::Bound;
 }
@@ -87,7 +86,7 @@ RconLink::BindResult RconLink::bindSocket(quint16 port)
 void RconLink::closeSocket()
 {
     m_socket.close();
-    m_inbox.clear();
+    clearInbox();
     failAll();
 }
 
@@ -135,18 +134,47 @@ bool RconLink::childMayStart() const
     return m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
 }
 
+RconLink::Waiter& RconLink::takeWaiter(Request& r)
+{
+    if (m_freeWaiters.empty()) {
+        auto made = std::make_unique<Waiter>();
+        Waiter* w = made.get();
+        w->Timer2 = m_clock.createTimer();
+        w->Timer2->setSingleShot(true);
+        w->Timer2->setInterval(kTimeoutMs);
+        connect(w->Timer2.get(), &Timer::timeout, this, [this, w] {
+            m_trap.run([this, w] {
+                if (w->owner)
+                    Timer2_Timer(*w->owner);
+            });
+        });
+        m_waiters.push_back(std::move(made));
+        m_freeWaiters.push_back(w);
+    }
+    Waiter& w = *m_freeWaiters.back();
+    m_freeWaiters.pop_back();
+    w.owner = &r;
+    r.waiter = &w;
+    return w;
+}
+
 bool RconLink::request(const QString& command, const QString& doneCode)
 {
     Request r;
     r.command = command;
     r.doneCode = doneCode;
-    r.Timer2 = m_clock.createTimer();
-    r.Timer2->setSingleShot(true);
-    r.Timer2->setInterval(kTimeoutMs);
-    connect(r.Timer2.get(), &Timer::timeout, this,
-            [this, &r] { m_trap.run([this, &r] { Timer2_Timer(r); }); });
-    QEventLoop loop;
-    r.loop = &loop;
+    Waiter& waiter = takeWaiter(r);
+    struct GiveBack {
+        RconLink* self;
+        Waiter& waiter;
+        ~GiveBack()
+        {
+            waiter.Timer2->stop();
+            waiter.owner = nullptr;
+            self->m_freeWaiters.push_back(&waiter);
+        }
+    } giveBack{this, waiter};
+    QEventLoop& loop = waiter.loop;
 
     try {
         if ((m_active.empty() && m_queue.empty()) || childMayStart()) {
@@ -156,6 +184,8 @@ bool RconLink::request(const QString& command, const QString& doneCode)
             m_queue.push_back(&r);
         }
         settle();
+        if (!r.finished && m_inboxCount > 0)
+            postDispatch(); // what arrived before this wait is handled inside it, before what comes next
         while (!r.finished) {
             if (loop.exec() < 0) { // the application is quitting: no loop may run any more
                 r.slot = rcon::kError;
@@ -178,9 +208,9 @@ bool RconLink::request(const QString& command, const QString& doneCode)
 void RconLink::start(Request& r)
 {
     if (!m_active.empty())
-        m_active.back()->Timer2->stop(); // the handler of that reply runs us; its own time-out waits for us
+        m_active.back()->Timer2().stop(); // the handler of that reply runs us; its own time-out waits for us
     m_active.push_back(&r);
-    r.Timer2->start();
+    r.Timer2().start();
     r.slot = r.command;
     SendDatagram(rcon::challengeRequest());
 }
@@ -190,13 +220,12 @@ void RconLink::finish(Request& r)
     if (r.finished)
         return;
     r.finished = true;
-    r.Timer2->stop();
+    r.Timer2().stop();
     const auto at = std::find(m_active.begin(), m_active.end(), &r);
     const bool wasOnTop = at != m_active.end() && at + 1 == m_active.end();
     if (at != m_active.end())
         m_active.erase(at);
-    if (r.loop)
-        r.loop->quit();
+    r.quit();
 
     if (wasOnTop && !m_active.empty()) {
         // A nested request leaves its outcome in the slot of the request whose reply handler started it.
@@ -204,8 +233,8 @@ void RconLink::finish(Request& r)
         parent.slot = r.slot;
         if (parent.ended())
             finish(parent);
-        else if (!parent.Timer2->isActive())
-            parent.Timer2->start();
+        else if (!parent.Timer2().isActive())
+            parent.Timer2().start();
         return;
     }
     if (m_active.empty()) {
@@ -241,17 +270,15 @@ void RconLink::failAll()
         m_queue.pop_front();
         r.slot = rcon::kError;
         r.finished = true;
-        if (r.loop)
-            r.loop->quit();
+        r.quit();
     }
     while (!m_active.empty()) {
         Request& r = *m_active.back();
         m_active.pop_back();
         r.slot = rcon::kError;
         r.finished = true;
-        r.Timer2->stop();
-        if (r.loop)
-            r.loop->quit();
+        r.Timer2().stop();
+        r.quit();
     }
     m_idleSlot = rcon::kError;
 }
@@ -270,65 +297,66 @@ void RconLink::SendDatagram(const QString& text)
     if (m_fields.ConnectionFieldsInvalid())
         return;
 
-    std::int32_t port = 0;
-    try {
-        port = text::toInt32(m_fields.portText());
-    } catch (const RuntimeFailure& failure) {
-        if (failure.number() != RuntimeFailure::TypeMismatch)
-            throw;
-        m_cues.PlayCue(CueFailure);
-        m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
-                             QStringLiteral("Warning"));
-        m_fields.clearServerAndPort();
-        return;
+    const QString portText = m_fields.portText();
+    if (portText != m_portText || m_portText.isNull()) {
+        try {
+            m_port = text::toInt32(portText);
+            m_portText = portText;
+        } catch (const RuntimeFailure& failure) {
+            if (failure.number() != RuntimeFailure::TypeMismatch)
+                throw;
+            m_cues.PlayCue(CueFailure);
+            m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
+                                 QStringLiteral("Warning"));
+            m_fields.clearServerAndPort();
+            return;
+        }
     }
 
-    QHostAddress address;
-    if (port < 1 || port > 65535 || !resolveRemote(address)) {
+    quint32 address = 0;
+    if (m_port < 1 || m_port > 65535 || !resolveRemote(address)) {
         unreachable();
         return;
     }
 
-    qint64 written = 0;
-    {
-        FlagScope own(m_ownCall);
-        written = m_socket.writeDatagram(rcon::frameDatagram(text), address, quint16(port));
-    }
-    if (written >= 0) {
-        qCDebug(lcLink) << "sent" << text.left(5) << "to" << address.toString() << port;
+    m_sendBuffer = rcon::frameDatagram(text);
+    switch (m_socket.send(m_sendBuffer, address, quint16(m_port))) {
+    case DatagramSocket::SendResult::Sent:
+        qCDebug(lcLink) << "sent" << text.left(5) << "to" << QHostAddress(address).toString() << m_port;
         return;
-    }
-    switch (m_socket.error()) {
-    case QAbstractSocket::NetworkError:
-    case QAbstractSocket::HostNotFoundError:
-    case QAbstractSocket::SocketAccessError:
-    case QAbstractSocket::SocketAddressNotAvailableError:
-    case QAbstractSocket::ConnectionRefusedError:
+    case DatagramSocket::SendResult::Unreachable:
+        qCInfo(lcLink) << "cannot send:" << m_socket.errorText();
         unreachable();
         return;
-    default:
-        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+    case DatagramSocket::SendResult::Failed:
+        break;
     }
+    throw RuntimeFailure(m_socket.errorNumber(), m_socket.errorText());
 }
 
-bool RconLink::resolveRemote(QHostAddress& address)
+bool RconLink::resolveRemote(quint32& address)
 {
     const QString name = m_fields.serverText();
-    QHostAddress literal;
-    if (literal.setAddress(name)) {
-        address = literal;
-        return literal.protocol() == QAbstractSocket::IPv4Protocol;
-    }
-    if (name == m_resolvedName && !m_resolvedAddress.isNull()) {
-        address = m_resolvedAddress;
+    if (name == m_remoteName && !m_remoteName.isNull()) {
+        address = m_remoteAddress;
         return true;
     }
+    const auto found = [&](const QHostAddress& a) {
+        m_remoteName = name;
+        m_remoteAddress = a.toIPv4Address();
+        address = m_remoteAddress;
+        return true;
+    };
+    QHostAddress literal;
+    if (literal.setAddress(name))
+        return literal.protocol() == QAbstractSocket::IPv4Protocol && found(literal);
+
     // The lookup may take a while: wait for it with events flowing, never longer than a request would.
     QEventLoop wait;
-    QHostInfo found;
+    QHostInfo info;
     bool done = false;
-    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& info) {
-        found = info;
+    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& result) {
+        info = result;
         done = true;
         wait.quit();
     });
@@ -340,15 +368,11 @@ bool RconLink::resolveRemote(QHostAddress& address)
         qCInfo(lcLink) << "lookup of" << name << "took too long";
         return false;
     }
-    for (const QHostAddress& a : found.addresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            m_resolvedName = name;
-            m_resolvedAddress = a;
-            address = a;
-            return true;
-        }
+    for (const QHostAddress& a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            return found(a);
     }
-    qCInfo(lcLink) << "cannot resolve" << name << found.errorString();
+    qCInfo(lcLink) << "cannot resolve" << name << info.errorString();
     return false;
 }
 
@@ -361,58 +385,73 @@ void RconLink::unreachable()
 
 void RconLink::ws_DataArrival()
 {
-    // Handlers run outside this signal: the socket does not report new datagrams while its readyRead is being
-    // handled, and a handler may wait for further replies.
-    // The size is also the test for a waiting datagram (receiveDatagram() without a size would ask again). A
-    // look fails when a remote error is queued on the socket: those are taken off, and the look repeated.
-    const auto nextSize = [this] {
-        const qint64 size = m_socket.pendingDatagramSize();
-        if (size >= 0)
-            return size;
-        takeRemoteErrors();
-        return m_socket.pendingDatagramSize();
-    };
-    for (qint64 size = nextSize(); size >= 0; size = nextSize()) {
-        const QNetworkDatagram d = m_socket.receiveDatagram(size);
-        if (!d.isValid())
-            break;
-        m_inbox.emplace_back(d.data(), d.senderAddress());
-        QMetaObject::invokeMethod(
-            this, [this] { m_trap.run([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
+    // Everything waiting is taken before anything is handled: a handler may wait for further replies, and
+    // the socket reports them inside that wait only once it holds nothing older.
+    takeArrivals();
+    dispatchInbox();
+}
+
+void RconLink::takeArrivals()
+{
+    for (std::size_t taken = 0; taken < kLargestTake; ++taken) {
+        if (m_inboxCount == m_inbox.size()) {
+            std::rotate(m_inbox.begin(), m_inbox.begin() + std::ptrdiff_t(m_inboxHead), m_inbox.end());
+            m_inboxHead = 0;
+            m_inbox.emplace_back();
+        }
+        if (!m_socket.receive(m_inbox[(m_inboxHead + m_inboxCount) % m_inbox.size()]))
+            return;
+        ++m_inboxCount;
     }
 }
 
-void RconLink::takeRemoteErrors()
+void RconLink::postDispatch()
 {
-    for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
-        QTimer::singleShot(0, this, [this, e] {
-            m_trap.run([this, e] {
-                e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
+    if (m_dispatchPosted)
+        return;
+    m_dispatchPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_dispatchPosted = false;
+        dispatchInbox();
+    });
+}
+
+void RconLink::dispatchInbox()
+{
+    // Each arrival is its own event, as if the socket had reported it alone; its failure does not hold up
+    // the ones after it.
+    while (m_inboxCount > 0) {
+        DatagramSocket::Arrival& next = m_inbox[m_inboxHead];
+        const DatagramSocket::Arrival::Kind kind = next.kind;
+        // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so
+        // it need not be made to be measured.
+        const bool counts = kind == DatagramSocket::Arrival::Kind::Datagram && next.fromIPv4;
+        const QString text = counts ? rcon::datagramText(next.data) : QString();
+        m_inboxHead = (m_inboxHead + 1) % m_inbox.size();
+        --m_inboxCount;
+        switch (kind) {
+        case DatagramSocket::Arrival::Kind::Datagram:
+            if (counts)
+                m_trap.run([this, &text] { handleReply(text); });
+            break;
+        case DatagramSocket::Arrival::Kind::Refused:
+            m_trap.run([this] {
+                connectionRefused();
                 settle();
             });
-        });
+            break;
+        case DatagramSocket::Arrival::Kind::Unreachable:
+            m_trap.run([this] {
+                unreachable();
+                settle();
+            });
+            break;
+        }
     }
 }
 
-void RconLink::processOneDatagram()
+void RconLink::handleReply(const QString& s)
 {
-    if (m_inbox.empty())
-        return;
-    auto [datagram, sender] = std::move(m_inbox.front());
-    m_inbox.pop_front();
-    handleReply(datagram, sender);
-}
-
-void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sender)
-{
-    // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so it
-    // need not be made to be measured.
-    bool isIPv4 = false;
-    sender.toIPv4Address(&isIPv4);
-    if (!isIPv4)
-        return;
-
-    const QString s = rcon::datagramText(datagram);
     const int savedLevel = m_dispatchLoopLevel;
     ++m_dispatchDepth;
     m_dispatchLoopLevel = QThread::currentThread()->loopLevel();
@@ -467,30 +506,24 @@ void RconLink::connectionRefused()
 {
     // The proxy's host refused a datagram. The socket is opened afresh; a waiting request goes on waiting.
     qCInfo(lcLink) << "datagram refused by the remote host; binding the socket again";
-    BindResult result = BindResult::Failed;
-    {
-        FlagScope own(m_ownCall);
-        m_socket.close();
-        m_inbox.clear();
-        result = bindSocket(m_boundPort);
-    }
+    m_socket.close();
+    clearInbox();
+    const BindResult result = bindSocket(m_boundPort);
     if (result == BindResult::PortInUse) {
         m_notices.ShowNotice(portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
         Q_EMIT mustEnd();
         return;
     }
     if (result == BindResult::Failed)
-        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+        throw RuntimeFailure(m_socket.errorNumber(), m_socket.errorText());
     m_notices.ShowNotice(QStringLiteral("Fixing connection reset occurrence   "), NoticeWarning,
                          QStringLiteral("Warning"));
 }
 
-void RconLink::ws_Error(QAbstractSocket::SocketError error)
+void RconLink::ws_Error()
 {
-    if (m_ownCall)
-        return; // reported where the call was made
-    qCWarning(lcLink) << "socket error" << error << m_socket.errorString();
-    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorString(), NoticeWarning,
+    qCWarning(lcLink) << "socket error" << m_socket.errorNumber() << m_socket.errorText();
+    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorText(), NoticeWarning,
                          QStringLiteral("Error"));
     Q_EMIT mustEnd();
 }
