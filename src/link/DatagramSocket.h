@@ -42,8 +42,9 @@ public:
         bool fromIPv4 = false;
         QByteArray data; // its capacity is kept from one arrival to the next
     };
-    // Takes the next arrival that waits; false when nothing waits any more.
-    bool receive(Arrival& into);
+    // Takes what waits, at most `room` arrivals, into `into[0]` on; returns how many. Fewer than `room`:
+    // nothing more waits.
+    int receive(Arrival* const* into, int room);
 
 Q_SIGNALS:
     // Something waits to be received. It is raised again, also inside a handler of its own, while something

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -20,6 +22,8 @@ namespace {
 
 // Larger than any UDP payload over IPv4, so that no datagram is cut.
 constexpr int kLargestDatagram = 65536;
+// Datagrams taken by one system call at most.
+constexpr int kBatch = 8;
 
 } // namespace
 
@@ -30,6 +34,9 @@ struct DatagramSocket::Native {
     // may be raising its own signal.
     QSocketNotifier notifier{QSocketNotifier::Read};
     std::vector<udp::RemoteError> remoteErrors; // taken off the error queue, not yet handed out
+    std::array<mmsghdr, kBatch> messages{};
+    std::array<iovec, kBatch> iov{};
+    std::array<sockaddr_in, kBatch> from{};
     QString errorText;
     int errorNumber = -1;
 
@@ -132,44 +139,58 @@ DatagramSocket::SendResult DatagramSocket::send(const QByteArray& datagram, quin
     }
 }
 
-bool DatagramSocket::receive(Arrival& into)
+int DatagramSocket::receive(Arrival* const* into, int room)
 {
     Native& n = *m_native;
-    for (int guard = 0; guard < 64; ++guard) { // a read fails at most once for each error it reports
+    int taken = 0;
+    for (int guard = 0; guard < 64 && taken < room; ++guard) { // a read fails once for each error it reports
         if (!n.remoteErrors.empty()) {
-            into.kind = n.remoteErrors.front() == udp::RemoteError::Refused ? Arrival::Kind::Refused
-                                                                            : Arrival::Kind::Unreachable;
+            Arrival& a = *into[taken++];
+            a.kind = n.remoteErrors.front() == udp::RemoteError::Refused ? Arrival::Kind::Refused
+                                                                         : Arrival::Kind::Unreachable;
+            a.fromIPv4 = false;
+            a.data.resize(0); // keeps the buffer
             n.remoteErrors.erase(n.remoteErrors.begin());
-            into.fromIPv4 = false;
-            into.data.clear();
-            return true;
+            continue;
         }
         if (n.fd < 0)
-            return false;
+            break;
 
-        into.data.resize(kLargestDatagram);
-        sockaddr_in from{};
-        iovec iov{into.data.data(), size_t(kLargestDatagram)};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        const ssize_t size = ::recvmsg(n.fd, &msg, MSG_DONTWAIT);
-        if (size >= 0) {
-            into.data.resize(qsizetype(size));
-            into.kind = Arrival::Kind::Datagram;
-            into.fromIPv4 = msg.msg_namelen >= sizeof from && from.sin_family == AF_INET;
-            return true;
+        // Everything that waits in one system call.
+        const int count = std::min(room - taken, kBatch);
+        for (int i = 0; i < count; ++i) {
+            Arrival& a = *into[taken + i];
+            a.data.resize(kLargestDatagram);
+            n.iov[i] = iovec{a.data.data(), size_t(kLargestDatagram)};
+            n.from[i] = sockaddr_in{};
+            n.messages[i] = mmsghdr{};
+            n.messages[i].msg_hdr.msg_name = &n.from[i];
+            n.messages[i].msg_hdr.msg_namelen = sizeof n.from[i];
+            n.messages[i].msg_hdr.msg_iov = &n.iov[i];
+            n.messages[i].msg_hdr.msg_iovlen = 1;
         }
-        into.data.clear();
+        const int received = ::recvmmsg(n.fd, n.messages.data(), unsigned(count), MSG_DONTWAIT, nullptr);
         const int error = errno;
+        for (int i = 0; i < count; ++i) {
+            Arrival& a = *into[taken + i];
+            if (i >= received) {
+                a.data.resize(0); // keeps the buffer
+                continue;
+            }
+            a.data.resize(qsizetype(n.messages[i].msg_len));
+            a.kind = Arrival::Kind::Datagram;
+            a.fromIPv4 =
+                n.messages[i].msg_hdr.msg_namelen >= sizeof(sockaddr_in) && n.from[i].sin_family == AF_INET;
+        }
+        if (received > 0) {
+            taken += received;
+            if (received < count)
+                break;
+            continue;
+        }
+        if (received == 0 || error == EAGAIN || error == EWOULDBLOCK)
+            break;
         switch (error) {
-        case EAGAIN:
-#if EWOULDBLOCK != EAGAIN
-        case EWOULDBLOCK:
-#endif
-            return false;
         case EINTR:
             continue;
         case EBADF:
@@ -179,14 +200,14 @@ bool DatagramSocket::receive(Arrival& into)
         case ENOTSOCK:
             n.fail(QAbstractSocket::UnknownSocketError, error);
             Q_EMIT failed();
-            return false;
+            return taken;
         default:
             // An error that came back from the network for an earlier datagram: the queue says which.
             n.remoteErrors = udp::takeRemoteErrors(n.fd);
             break;
         }
     }
-    return false;
+    return taken;
 }
 
 } // namespace spectrel

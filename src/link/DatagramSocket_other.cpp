@@ -109,17 +109,19 @@ DatagramSocket::SendResult DatagramSocket::send(const QByteArray& datagram, quin
     }
 }
 
-bool DatagramSocket::receive(Arrival& into)
+int DatagramSocket::receive(Arrival* const* into, int room)
 {
     Native& n = *m_native;
-    for (int guard = 0; guard < 64; ++guard) {
+    int taken = 0;
+    for (int guard = 0; guard < 64 && taken < room; ++guard) {
         if (!n.remoteErrors.empty()) {
-            into.kind = n.remoteErrors.front() == udp::RemoteError::Refused ? Arrival::Kind::Refused
-                                                                            : Arrival::Kind::Unreachable;
+            Arrival& a = *into[taken++];
+            a.kind = n.remoteErrors.front() == udp::RemoteError::Refused ? Arrival::Kind::Refused
+                                                                         : Arrival::Kind::Unreachable;
+            a.fromIPv4 = false;
+            a.data.resize(0); // keeps the buffer
             n.remoteErrors.erase(n.remoteErrors.begin());
-            into.fromIPv4 = false;
-            into.data.clear();
-            return true;
+            continue;
         }
         // The size is also the test for a waiting datagram. A look fails when a remote error is queued on
         // the socket: those are taken off, and the look repeated.
@@ -127,20 +129,20 @@ bool DatagramSocket::receive(Arrival& into)
         if (size < 0) {
             n.remoteErrors = udp::takeRemoteErrors(n.socket.socketDescriptor());
             if (n.remoteErrors.empty() && n.socket.pendingDatagramSize() < 0)
-                return false;
+                break;
             continue;
         }
         const QNetworkDatagram d = n.socket.receiveDatagram(size);
         if (!d.isValid())
-            return false;
-        into.kind = Arrival::Kind::Datagram;
+            break;
+        Arrival& a = *into[taken++];
+        a.kind = Arrival::Kind::Datagram;
         bool isIPv4 = false;
         d.senderAddress().toIPv4Address(&isIPv4);
-        into.fromIPv4 = isIPv4;
-        into.data = d.data();
-        return true;
+        a.fromIPv4 = isIPv4;
+        a.data = d.data();
     }
-    return false;
+    return taken;
 }
 
 } // namespace spectrel

@@ -11,6 +11,7 @@
 #include "link/UdpRemoteErrors.h"
 #include "text/TextRules.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -18,12 +19,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
 namespace spectrel {
 
-// A request's wait and its time-out, kept for the next request once this one is over.
+// A request's time-out, kept for the next request once this one is over.
 struct RconLink::Waiter {
-    QEventLoop loop;
     std::unique_ptr<Timer> Timer2;
     Request* owner = nullptr;
 };
@@ -37,11 +38,6 @@ struct RconLink::Request {
 
     bool ended() const { return slot == doneCode || slot == rcon::kError; }
     Timer& Timer2() const { return *waiter->Timer2; }
-    void quit() const
-    {
-        if (waiter->loop.isRunning())
-            waiter->loop.quit();
-    }
 };
 
 namespace {
@@ -110,8 +106,7 @@ void RconLink::setPendingCommand(const QString& value)
     // The slot is judged once the event that wrote it is over, as a waiting request sees it: a report
     // without a game server goes offline ("error") and then succeeds ("2") within one reply. A reply handler
     // judges it itself when it ends; other writers leave it to a posted call.
-    const bool handlerWillSettle =
-        m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+    const bool handlerWillSettle = m_dispatchDepth > 0 && level() == m_dispatchLevel;
     if (!handlerWillSettle && !m_settlePosted) {
         m_settlePosted = true;
         QTimer::singleShot(0, this, [this] {
@@ -127,11 +122,16 @@ void RconLink::settle()
         finish(*m_active.back());
 }
 
+RconLink::Level RconLink::level() const
+{
+    return {QThread::currentThread()->loopLevel(), m_waits};
+}
+
 bool RconLink::childMayStart() const
 {
     // Only a request that a reply handler starts itself, not one started by some event that a wait inside the
     // handler lets through: those run one event-loop level deeper.
-    return m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+    return m_dispatchDepth > 0 && level() == m_dispatchLevel;
 }
 
 RconLink::Waiter& RconLink::takeWaiter(Request& r)
@@ -174,7 +174,6 @@ bool RconLink::request(const QString& command, const QString& doneCode)
             self->m_freeWaiters.push_back(&waiter);
         }
     } giveBack{this, waiter};
-    QEventLoop& loop = waiter.loop;
 
     try {
         if ((m_active.empty() && m_queue.empty()) || childMayStart()) {
@@ -186,12 +185,15 @@ bool RconLink::request(const QString& command, const QString& doneCode)
         settle();
         if (!r.finished && m_inboxCount > 0)
             postDispatch(); // what arrived before this wait is handled inside it, before what comes next
-        while (!r.finished) {
-            if (loop.exec() < 0) { // the application is quitting: no loop may run any more
-                r.slot = rcon::kError;
-                finish(r);
-            }
-        }
+        // Events are processed here as in an event loop of its own, without the wake-up that leaving one
+        // costs: every event that ends the wait is one the processing returns after.
+        ++m_waits;
+        struct Unwind {
+            int& waits;
+            ~Unwind() { --waits; }
+        } unwind{m_waits};
+        while (!r.finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     } catch (...) {
         // A failure inside the send goes to the caller's trap; the request must not stay behind.
         m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), &r), m_queue.end());
@@ -225,7 +227,6 @@ void RconLink::finish(Request& r)
     const bool wasOnTop = at != m_active.end() && at + 1 == m_active.end();
     if (at != m_active.end())
         m_active.erase(at);
-    r.quit();
 
     if (wasOnTop && !m_active.empty()) {
         // A nested request leaves its outcome in the slot of the request whose reply handler started it.
@@ -270,7 +271,6 @@ void RconLink::failAll()
         m_queue.pop_front();
         r.slot = rcon::kError;
         r.finished = true;
-        r.quit();
     }
     while (!m_active.empty()) {
         Request& r = *m_active.back();
@@ -278,7 +278,6 @@ void RconLink::failAll()
         r.slot = rcon::kError;
         r.finished = true;
         r.Timer2().stop();
-        r.quit();
     }
     m_idleSlot = rcon::kError;
 }
@@ -393,15 +392,21 @@ void RconLink::ws_DataArrival()
 
 void RconLink::takeArrivals()
 {
-    for (std::size_t taken = 0; taken < kLargestTake; ++taken) {
-        if (m_inboxCount == m_inbox.size()) {
+    constexpr std::size_t kRoom = 8;
+    for (std::size_t taken = 0; taken < kLargestTake;) {
+        if (m_inbox.size() - m_inboxCount < kRoom) {
             std::rotate(m_inbox.begin(), m_inbox.begin() + std::ptrdiff_t(m_inboxHead), m_inbox.end());
             m_inboxHead = 0;
-            m_inbox.emplace_back();
+            m_inbox.resize(m_inboxCount + kRoom);
         }
-        if (!m_socket.receive(m_inbox[(m_inboxHead + m_inboxCount) % m_inbox.size()]))
+        std::array<DatagramSocket::Arrival*, kRoom> room{};
+        for (std::size_t i = 0; i < kRoom; ++i)
+            room[i] = &m_inbox[(m_inboxHead + m_inboxCount + i) % m_inbox.size()];
+        const int received = m_socket.receive(room.data(), int(kRoom));
+        m_inboxCount += std::size_t(received);
+        taken += std::size_t(received);
+        if (received < int(kRoom))
             return;
-        ++m_inboxCount;
     }
 }
 
@@ -452,16 +457,16 @@ void RconLink::dispatchInbox()
 
 void RconLink::handleReply(const QString& s)
 {
-    const int savedLevel = m_dispatchLoopLevel;
+    const Level savedLevel = m_dispatchLevel;
     ++m_dispatchDepth;
-    m_dispatchLoopLevel = QThread::currentThread()->loopLevel();
+    m_dispatchLevel = level();
     struct Restore {
         RconLink* self;
-        int level;
+        Level level;
         ~Restore()
         {
             --self->m_dispatchDepth;
-            self->m_dispatchLoopLevel = level;
+            self->m_dispatchLevel = level;
         }
     } restore{this, savedLevel};
 

@@ -33,12 +33,12 @@ public:
 
 // The remote-console exchange with the proxy over one UDP socket.
 //
-// A request sends "challenge rcon", answers the challenge with the command line and waits, in a nested event
-// loop, until the reply handler has written the request's done-code or "error" into its slot, or until its
-// own 2-second time-out. Requests never share a slot or a time-out: one started while another waits (a timer
-// tick, a hotkey) is queued until the link is free; one started by a reply handler itself (the status and say
-// that follow "Recording initialized.") runs at once, nested in that handler, and hands its outcome to the
-// request whose reply is being handled, as the single exchange slot always did.
+// A request sends "challenge rcon", answers the challenge with the command line and waits, processing events
+// as a nested event loop would, until the reply handler has written the request's done-code or "error" into
+// its slot, or until its own 2-second time-out. Requests never share a slot or a time-out: one started while
+// another waits (a timer tick, a hotkey) is queued until the link is free; one started by a reply handler
+// itself (the status and say that follow "Recording initialized.") runs at once, nested in that handler, and
+// hands its outcome to the request whose reply is being handled, as the single exchange slot always did.
 //
 // Everything the socket has waiting is taken in one go when it reports it, into a small inbox, and then
 // handled in order of arrival. A reply handler that waits (a nested request) lets the socket report again;
@@ -92,6 +92,13 @@ Q_SIGNALS:
 private:
     struct Request;
     struct Waiter;
+    // How deep event processing is nested: event loops, and the waits of requests.
+    struct Level {
+        int loops = -1;
+        int waits = -1;
+        bool operator==(const Level&) const = default;
+    };
+    Level level() const;
 
     Waiter& takeWaiter(Request& r);
     void start(Request& r);
@@ -139,8 +146,9 @@ private:
     std::vector<DatagramSocket::Arrival> m_inbox;
     std::size_t m_inboxHead = 0;
     std::size_t m_inboxCount = 0;
+    int m_waits = 0; // requests waiting on the stack, each a level of event processing like a nested loop
     int m_dispatchDepth = 0;
-    int m_dispatchLoopLevel = -1;
+    Level m_dispatchLevel;
 
     QString m_portText; // the port field as last converted, and its value
     std::int32_t m_port = 0;
