@@ -8,7 +8,6 @@
 #include "core/ProgramTitle.h"
 #include "link/ConnectionFields.h"
 #include "link/RconProtocol.h"
-#include "link/UdpRemoteErrors.h"
 #include "text/TextRules.h"
 
 #include <QCoreApplication>
@@ -359,7 +358,11 @@ bool RconLink::resolveRemote(quint32& address)
         done = true;
         wait.quit();
     });
-    QTimer::singleShot(kTimeoutMs, &wait, &QEventLoop::quit);
+    const std::unique_ptr<Timer> limit = m_clock.createTimer();
+    limit->setSingleShot(true);
+    limit->setInterval(kTimeoutMs);
+    connect(limit.get(), &Timer::timeout, &wait, &QEventLoop::quit);
+    limit->start();
     if (!done)
         wait.exec();
     if (!done) {
