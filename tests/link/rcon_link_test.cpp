@@ -335,7 +335,7 @@ private Q_SLOTS:
         Fixture f;
         f.fields.setServer(server);
         f.fields.setPort(port);
-        f.timeOutSoon(); // for the cases that send nothing and wait
+        f.notices.whileShown([&](const ScriptedNotices::Shown&) { f.timeOutSoon(); }); // for those that wait
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.count(), 1);
         QCOMPARE(f.notices.lastText(), notice);
