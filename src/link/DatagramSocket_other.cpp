@@ -6,17 +6,20 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
-#include <vector>
+#include <deque>
 
-// The portable socket: Qt's own. It does not raise readyRead inside a handler of its own, so the signal that
-// something waits is passed on through the event loop, where a handler's nested wait can see it again.
+// The portable socket: Qt's own. It raises readyRead again only after it was read inside readyRead, and not
+// inside a handler of its own: what waits is read there, and the news passed on through the event loop, where
+// a handler's nested wait can see it again.
 namespace spectrel {
 
 struct DatagramSocket::Native {
     QUdpSocket socket;
     bool ownCall = false; // errors raised by our own calls are reported by their results
     bool readablePosted = false;
-    std::vector<udp::RemoteError> remoteErrors;
+    std::deque<Arrival> taken; // read while the socket reported them, not handed out yet
+
+    void take();
 };
 
 namespace {
@@ -35,10 +38,38 @@ private:
 
 } // namespace
 
+void DatagramSocket::Native::take()
+{
+    // The socket reports again only once it has been read while it reported, so everything is read here.
+    // The size is also the test for a waiting datagram. A look fails when a remote error is queued on the
+    // socket: those are taken off, and the look repeated.
+    for (int guard = 0; guard < 256; ++guard) {
+        qint64 size = socket.pendingDatagramSize();
+        if (size < 0) {
+            for (udp::RemoteError e : udp::takeRemoteErrors(socket.socketDescriptor())) {
+                Arrival& a = taken.emplace_back();
+                a.kind = e == udp::RemoteError::Refused ? Arrival::Kind::Refused : Arrival::Kind::Unreachable;
+            }
+            size = socket.pendingDatagramSize();
+        }
+        if (size < 0)
+            return;
+        const QNetworkDatagram d = socket.receiveDatagram(size);
+        if (!d.isValid())
+            return;
+        Arrival& a = taken.emplace_back();
+        bool isIPv4 = false;
+        d.senderAddress().toIPv4Address(&isIPv4);
+        a.fromIPv4 = isIPv4;
+        a.data = d.data();
+    }
+}
+
 DatagramSocket::DatagramSocket(QObject* parent) : QObject(parent), m_native(std::make_unique<Native>())
 {
     connect(&m_native->socket, &QUdpSocket::readyRead, this, [this] {
-        if (m_native->readablePosted)
+        m_native->take();
+        if (m_native->readablePosted || m_native->taken.empty())
             return;
         m_native->readablePosted = true;
         QMetaObject::invokeMethod(
@@ -62,7 +93,7 @@ DatagramSocket::BindResult DatagramSocket::bind(quint16 port)
     OwnCall own(m_native->ownCall);
     QUdpSocket& s = m_native->socket;
     s.close();
-    m_native->remoteErrors.clear();
+    m_native->taken.clear();
     if (!s.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress))
         return s.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse : BindResult::Failed;
     udp::enableRemoteErrors(s.socketDescriptor());
@@ -73,7 +104,7 @@ void DatagramSocket::close()
 {
     OwnCall own(m_native->ownCall);
     m_native->socket.close();
-    m_native->remoteErrors.clear();
+    m_native->taken.clear();
 }
 
 quint16 DatagramSocket::localPort() const
@@ -112,37 +143,12 @@ DatagramSocket::SendResult DatagramSocket::send(const QByteArray& datagram, quin
 int DatagramSocket::receive(Arrival* const* into, int room)
 {
     Native& n = *m_native;
-    int taken = 0;
-    for (int guard = 0; guard < 64 && taken < room; ++guard) {
-        if (!n.remoteErrors.empty()) {
-            Arrival& a = *into[taken++];
-            a.kind = n.remoteErrors.front() == udp::RemoteError::Refused ? Arrival::Kind::Refused
-                                                                         : Arrival::Kind::Unreachable;
-            a.fromIPv4 = false;
-            a.data.resize(0); // keeps the buffer
-            n.remoteErrors.erase(n.remoteErrors.begin());
-            continue;
-        }
-        // The size is also the test for a waiting datagram. A look fails when a remote error is queued on
-        // the socket: those are taken off, and the look repeated.
-        const qint64 size = n.socket.pendingDatagramSize();
-        if (size < 0) {
-            n.remoteErrors = udp::takeRemoteErrors(n.socket.socketDescriptor());
-            if (n.remoteErrors.empty() && n.socket.pendingDatagramSize() < 0)
-                break;
-            continue;
-        }
-        const QNetworkDatagram d = n.socket.receiveDatagram(size);
-        if (!d.isValid())
-            break;
-        Arrival& a = *into[taken++];
-        a.kind = Arrival::Kind::Datagram;
-        bool isIPv4 = false;
-        d.senderAddress().toIPv4Address(&isIPv4);
-        a.fromIPv4 = isIPv4;
-        a.data = d.data();
+    int given = 0;
+    for (; given < room && !n.taken.empty(); ++given) {
+        *into[given] = std::move(n.taken.front());
+        n.taken.pop_front();
     }
-    return taken;
+    return given;
 }
 
 } // namespace spectrel
