@@ -23,7 +23,7 @@ namespace {
 // Larger than any UDP payload over IPv4, so that no datagram is cut.
 constexpr int kLargestDatagram = 65536;
 // Datagrams taken by one system call at most.
-constexpr int kBatch = 8;
+constexpr int kBatch = 4;
 
 } // namespace
 

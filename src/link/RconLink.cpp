@@ -8,6 +8,7 @@
 #include "core/ProgramTitle.h"
 #include "link/ConnectionFields.h"
 #include "link/RconProtocol.h"
+#include "text/CodePage.h"
 #include "text/TextRules.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,27 @@ const QString kUnreachable = QStringLiteral("No internet connection or HLTV serv
 
 // Handled in one go, at most; the socket reports again for the rest.
 constexpr std::size_t kLargestTake = 256;
+
+// The code page and Latin-1 differ only in 0x80..0x9F: a datagram without those bytes, as the proxy's replies
+// are, converts in one go.
+QString replyText(const QByteArray& datagram)
+{
+    const bool latin1 = std::none_of(datagram.begin(), datagram.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 && static_cast<unsigned char>(c) <= 0x9F;
+    });
+    return latin1 ? QString::fromLatin1(datagram) : rcon::datagramText(datagram);
+}
+
+// The datagram for `text`, framed as rcon::frameDatagram() does, into a buffer that keeps its capacity.
+void frameInto(QByteArray& out, const QString& text)
+{
+    out.resize(4 + text.size() + 1);
+    char* at = out.data();
+    at = std::fill_n(at, 4, '\xFF');
+    for (QChar c : text)
+        *at++ = char(text::codePageCode(c));
+    *at = '\0';
+}
 
 } // namespace
 
@@ -123,7 +145,7 @@ void RconLink::settle()
 
 RconLink::Level RconLink::level() const
 {
-    return {QThread::currentThread()->loopLevel(), m_waits};
+    return {thread()->loopLevel(), m_waits};
 }
 
 bool RconLink::childMayStart() const
@@ -317,7 +339,7 @@ void RconLink::SendDatagram(const QString& text)
         return;
     }
 
-    m_sendBuffer = rcon::frameDatagram(text);
+    frameInto(m_sendBuffer, text);
     switch (m_socket.send(m_sendBuffer, address, quint16(m_port))) {
     case DatagramSocket::SendResult::Sent:
         qCDebug(lcLink) << "sent" << text.left(5) << "to" << QHostAddress(address).toString() << m_port;
@@ -395,7 +417,7 @@ void RconLink::ws_DataArrival()
 
 void RconLink::takeArrivals()
 {
-    constexpr std::size_t kRoom = 8;
+    constexpr std::size_t kRoom = 4;
     for (std::size_t taken = 0; taken < kLargestTake;) {
         if (m_inbox.size() - m_inboxCount < kRoom) {
             std::rotate(m_inbox.begin(), m_inbox.begin() + std::ptrdiff_t(m_inboxHead), m_inbox.end());
@@ -434,7 +456,7 @@ void RconLink::dispatchInbox()
         // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so
         // it need not be made to be measured.
         const bool counts = kind == DatagramSocket::Arrival::Kind::Datagram && next.fromIPv4;
-        const QString text = counts ? rcon::datagramText(next.data) : QString();
+        const QString text = counts ? replyText(next.data) : QString();
         m_inboxHead = (m_inboxHead + 1) % m_inbox.size();
         --m_inboxCount;
         switch (kind) {
