@@ -8,45 +8,65 @@
 #include "core/ProgramTitle.h"
 #include "link/ConnectionFields.h"
 #include "link/RconProtocol.h"
-#include "link/UdpRemoteErrors.h"
+#include "text/CodePage.h"
 #include "text/TextRules.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
 namespace spectrel {
+
+// A request's time-out, kept for the next request once this one is over.
+struct RconLink::Waiter {
+    std::unique_ptr<Timer> Timer2;
+    Request* owner = nullptr;
+};
 
 struct RconLink::Request {
     QString command;
     QString doneCode;
     QString slot;
-    std::unique_ptr<Timer> Timer2;
-    QEventLoop* loop = nullptr;
+    Waiter* waiter = nullptr;
     bool finished = false;
 
     bool ended() const { return slot == doneCode || slot == rcon::kError; }
+    Timer& Timer2() const { return *waiter->Timer2; }
 };
 
 namespace {
 
 const QString kUnreachable = QStringLiteral("No internet connection or HLTV server not running   ");
 
-// Sets a flag for the duration of a scope; socket errors raised by our own calls are handled where they
-// occur.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = m_old; }
+// Handled in one go, at most; the socket reports again for the rest.
+constexpr std::size_t kLargestTake = 256;
 
-private:
-    bool& m_flag;
-    bool m_old;
-};
+// The code page and Latin-1 differ only in 0x80..0x9F: a datagram without those bytes, as the proxy's replies
+// are, converts in one go.
+QString replyText(const QByteArray& datagram)
+{
+    const bool latin1 = std::none_of(datagram.begin(), datagram.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 && static_cast<unsigned char>(c) <= 0x9F;
+    });
+    return latin1 ? QString::fromLatin1(datagram) : rcon::datagramText(datagram);
+}
+
+// The datagram for `text`, framed as rcon::frameDatagram() does, into a buffer that keeps its capacity.
+void frameInto(QByteArray& out, const QString& text)
+{
+    out.resize(4 + text.size() + 1);
+    char* at = out.data();
+    at = std::fill_n(at, 4, '\xFF');
+    for (QChar c : text)
+        *at++ = char(text::codePageCode(c));
+    *at = '\0';
+}
 
 } // namespace
 
@@ -54,9 +74,8 @@ RconLink::RconLink(const Services& services, ReplyReaders& readers, QObject* par
     : QObject(parent), m_fields(services.fields), m_readers(readers), m_notices(services.notices),
       m_cues(services.cues), m_trap(services.trap), m_clock(services.clock)
 {
-    connect(&m_socket, &QUdpSocket::readyRead, this, [this] { m_trap.run([this] { ws_DataArrival(); }); });
-    connect(&m_socket, &QUdpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError e) { m_trap.run([this, e] { ws_Error(e); }); });
+    connect(&m_socket, &DatagramSocket::readable, this, [this] { m_trap.run([this] { ws_DataArrival(); }); });
+    connect(&m_socket, &DatagramSocket::failed, this, [this] { m_trap.run([this] { ws_Error(); }); });
 }
 
 RconLink::~RconLink()
@@ -71,15 +90,12 @@ QString RconLink::portsInUseText()
 
 RconLink::BindResult RconLink::bindSocket(quint16 port)
 {
-    FlagScope own(m_ownCall);
-    m_socket.close();
-    if (!m_socket.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress)) {
-        qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorString();
-        return m_socket.error() == QAbstractSocket::AddressInUseError ? BindResult::PortInUse
-                                                                      : BindResult::Failed;
+    const DatagramSocket::BindResult result = m_socket.bind(port);
+    if (result != DatagramSocket::BindResult::Bound) {
+        qCWarning(lcLink) << "cannot bind local port" << port << m_socket.errorText();
+        return result == DatagramSocket::BindResult::PortInUse ? BindResult::PortInUse : BindResult::Failed;
     }
     m_boundPort = port;
-    udp::enableRemoteErrors(m_socket.socketDescriptor());
     qCDebug(lcLink) << "bound to local port" << m_socket.localPort();
     return BindResult::Bound;
 }
@@ -87,7 +103,7 @@ RconLink::BindResult RconLink::bindSocket(quint16 port)
 void RconLink::closeSocket()
 {
     m_socket.close();
-    m_inbox.clear();
+    clearInbox();
     failAll();
 }
 
@@ -111,8 +127,7 @@ void RconLink::setPendingCommand(const QString& value)
     // The slot is judged once the event that wrote it is over, as a waiting request sees it: a report
     // without a game server goes offline ("error") and then succeeds ("2") within one reply. A reply handler
     // judges it itself when it ends; other writers leave it to a posted call.
-    const bool handlerWillSettle =
-        m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+    const bool handlerWillSettle = m_dispatchDepth > 0 && level() == m_dispatchLevel;
     if (!handlerWillSettle && !m_settlePosted) {
         m_settlePosted = true;
         QTimer::singleShot(0, this, [this] {
@@ -128,11 +143,40 @@ void RconLink::settle()
         finish(*m_active.back());
 }
 
+RconLink::Level RconLink::level() const
+{
+    return {thread()->loopLevel(), m_waits};
+}
+
 bool RconLink::childMayStart() const
 {
     // Only a request that a reply handler starts itself, not one started by some event that a wait inside the
     // handler lets through: those run one event-loop level deeper.
-    return m_dispatchDepth > 0 && QThread::currentThread()->loopLevel() == m_dispatchLoopLevel;
+    return m_dispatchDepth > 0 && level() == m_dispatchLevel;
+}
+
+RconLink::Waiter& RconLink::takeWaiter(Request& r)
+{
+    if (m_freeWaiters.empty()) {
+        auto made = std::make_unique<Waiter>();
+        Waiter* w = made.get();
+        w->Timer2 = m_clock.createTimer();
+        w->Timer2->setSingleShot(true);
+        w->Timer2->setInterval(kTimeoutMs);
+        connect(w->Timer2.get(), &Timer::timeout, this, [this, w] {
+            m_trap.run([this, w] {
+                if (w->owner)
+                    Timer2_Timer(*w->owner);
+            });
+        });
+        m_waiters.push_back(std::move(made));
+        m_freeWaiters.push_back(w);
+    }
+    Waiter& w = *m_freeWaiters.back();
+    m_freeWaiters.pop_back();
+    w.owner = &r;
+    r.waiter = &w;
+    return w;
 }
 
 bool RconLink::request(const QString& command, const QString& doneCode)
@@ -140,13 +184,17 @@ bool RconLink::request(const QString& command, const QString& doneCode)
     Request r;
     r.command = command;
     r.doneCode = doneCode;
-    r.Timer2 = m_clock.createTimer();
-    r.Timer2->setSingleShot(true);
-    r.Timer2->setInterval(kTimeoutMs);
-    connect(r.Timer2.get(), &Timer::timeout, this,
-            [this, &r] { m_trap.run([this, &r] { Timer2_Timer(r); }); });
-    QEventLoop loop;
-    r.loop = &loop;
+    Waiter& waiter = takeWaiter(r);
+    struct GiveBack {
+        RconLink* self;
+        Waiter& waiter;
+        ~GiveBack()
+        {
+            waiter.Timer2->stop();
+            waiter.owner = nullptr;
+            self->m_freeWaiters.push_back(&waiter);
+        }
+    } giveBack{this, waiter};
 
     try {
         if ((m_active.empty() && m_queue.empty()) || childMayStart()) {
@@ -156,12 +204,17 @@ bool RconLink::request(const QString& command, const QString& doneCode)
             m_queue.push_back(&r);
         }
         settle();
-        while (!r.finished) {
-            if (loop.exec() < 0) { // the application is quitting: no loop may run any more
-                r.slot = rcon::kError;
-                finish(r);
-            }
-        }
+        if (!r.finished && m_inboxCount > 0)
+            postDispatch(); // what arrived before this wait is handled inside it, before what comes next
+        // Events are processed here as in an event loop of its own, without the wake-up that leaving one
+        // costs: every event that ends the wait is one the processing returns after.
+        ++m_waits;
+        struct Unwind {
+            int& waits;
+            ~Unwind() { --waits; }
+        } unwind{m_waits};
+        while (!r.finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     } catch (...) {
         // A failure inside the send goes to the caller's trap; the request must not stay behind.
         m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), &r), m_queue.end());
@@ -178,9 +231,9 @@ bool RconLink::request(const QString& command, const QString& doneCode)
 void RconLink::start(Request& r)
 {
     if (!m_active.empty())
-        m_active.back()->Timer2->stop(); // the handler of that reply runs us; its own time-out waits for us
+        m_active.back()->Timer2().stop(); // the handler of that reply runs us; its own time-out waits for us
     m_active.push_back(&r);
-    r.Timer2->start();
+    r.Timer2().start();
     r.slot = r.command;
     SendDatagram(rcon::challengeRequest());
 }
@@ -190,13 +243,11 @@ void RconLink::finish(Request& r)
     if (r.finished)
         return;
     r.finished = true;
-    r.Timer2->stop();
+    r.Timer2().stop();
     const auto at = std::find(m_active.begin(), m_active.end(), &r);
     const bool wasOnTop = at != m_active.end() && at + 1 == m_active.end();
     if (at != m_active.end())
         m_active.erase(at);
-    if (r.loop)
-        r.loop->quit();
 
     if (wasOnTop && !m_active.empty()) {
         // A nested request leaves its outcome in the slot of the request whose reply handler started it.
@@ -204,8 +255,8 @@ void RconLink::finish(Request& r)
         parent.slot = r.slot;
         if (parent.ended())
             finish(parent);
-        else if (!parent.Timer2->isActive())
-            parent.Timer2->start();
+        else if (!parent.Timer2().isActive())
+            parent.Timer2().start();
         return;
     }
     if (m_active.empty()) {
@@ -241,17 +292,13 @@ void RconLink::failAll()
         m_queue.pop_front();
         r.slot = rcon::kError;
         r.finished = true;
-        if (r.loop)
-            r.loop->quit();
     }
     while (!m_active.empty()) {
         Request& r = *m_active.back();
         m_active.pop_back();
         r.slot = rcon::kError;
         r.finished = true;
-        r.Timer2->stop();
-        if (r.loop)
-            r.loop->quit();
+        r.Timer2().stop();
     }
     m_idleSlot = rcon::kError;
 }
@@ -270,69 +317,74 @@ void RconLink::SendDatagram(const QString& text)
     if (m_fields.ConnectionFieldsInvalid())
         return;
 
-    std::int32_t port = 0;
-    try {
-        port = text::toInt32(m_fields.portText());
-    } catch (const RuntimeFailure& failure) {
-        if (failure.number() != RuntimeFailure::TypeMismatch)
-            throw;
-        m_cues.PlayCue(CueFailure);
-        m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
-                             QStringLiteral("Warning"));
-        m_fields.clearServerAndPort();
-        return;
+    const QString portText = m_fields.portText();
+    if (portText != m_portText || m_portText.isNull()) {
+        try {
+            m_port = text::toInt32(portText);
+            m_portText = portText;
+        } catch (const RuntimeFailure& failure) {
+            if (failure.number() != RuntimeFailure::TypeMismatch)
+                throw;
+            m_cues.PlayCue(CueFailure);
+            m_notices.ShowNotice(QStringLiteral("Invalid server or port specified   "), NoticeWarning,
+                                 QStringLiteral("Warning"));
+            m_fields.clearServerAndPort();
+            return;
+        }
     }
 
-    QHostAddress address;
-    if (port < 1 || port > 65535 || !resolveRemote(address)) {
+    quint32 address = 0;
+    if (m_port < 1 || m_port > 65535 || !resolveRemote(address)) {
         unreachable();
         return;
     }
 
-    qint64 written = 0;
-    {
-        FlagScope own(m_ownCall);
-        written = m_socket.writeDatagram(rcon::frameDatagram(text), address, quint16(port));
-    }
-    if (written >= 0) {
-        qCDebug(lcLink) << "sent" << text.left(5) << "to" << address.toString() << port;
+    frameInto(m_sendBuffer, text);
+    switch (m_socket.send(m_sendBuffer, address, quint16(m_port))) {
+    case DatagramSocket::SendResult::Sent:
+        qCDebug(lcLink) << "sent" << text.left(5) << "to" << QHostAddress(address).toString() << m_port;
         return;
-    }
-    switch (m_socket.error()) {
-    case QAbstractSocket::NetworkError:
-    case QAbstractSocket::HostNotFoundError:
-    case QAbstractSocket::SocketAccessError:
-    case QAbstractSocket::SocketAddressNotAvailableError:
-    case QAbstractSocket::ConnectionRefusedError:
+    case DatagramSocket::SendResult::Unreachable:
+        qCInfo(lcLink) << "cannot send:" << m_socket.errorText();
         unreachable();
         return;
-    default:
-        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+    case DatagramSocket::SendResult::Failed:
+        break;
     }
+    throw RuntimeFailure(m_socket.errorNumber(), m_socket.errorText());
 }
 
-bool RconLink::resolveRemote(QHostAddress& address)
+bool RconLink::resolveRemote(quint32& address)
 {
     const QString name = m_fields.serverText();
-    QHostAddress literal;
-    if (literal.setAddress(name)) {
-        address = literal;
-        return literal.protocol() == QAbstractSocket::IPv4Protocol;
-    }
-    if (name == m_resolvedName && !m_resolvedAddress.isNull()) {
-        address = m_resolvedAddress;
+    if (name == m_remoteName && !m_remoteName.isNull()) {
+        address = m_remoteAddress;
         return true;
     }
+    const auto found = [&](const QHostAddress& a) {
+        m_remoteName = name;
+        m_remoteAddress = a.toIPv4Address();
+        address = m_remoteAddress;
+        return true;
+    };
+    QHostAddress literal;
+    if (literal.setAddress(name))
+        return literal.protocol() == QAbstractSocket::IPv4Protocol && found(literal);
+
     // The lookup may take a while: wait for it with events flowing, never longer than a request would.
     QEventLoop wait;
-    QHostInfo found;
+    QHostInfo info;
     bool done = false;
-    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& info) {
-        found = info;
+    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& result) {
+        info = result;
         done = true;
         wait.quit();
     });
-    QTimer::singleShot(kTimeoutMs, &wait, &QEventLoop::quit);
+    const std::unique_ptr<Timer> limit = m_clock.createTimer();
+    limit->setSingleShot(true);
+    limit->setInterval(kTimeoutMs);
+    connect(limit.get(), &Timer::timeout, &wait, &QEventLoop::quit);
+    limit->start();
     if (!done)
         wait.exec();
     if (!done) {
@@ -340,15 +392,11 @@ bool RconLink::resolveRemote(QHostAddress& address)
         qCInfo(lcLink) << "lookup of" << name << "took too long";
         return false;
     }
-    for (const QHostAddress& a : found.addresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            m_resolvedName = name;
-            m_resolvedAddress = a;
-            address = a;
-            return true;
-        }
+    for (const QHostAddress& a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            return found(a);
     }
-    qCInfo(lcLink) << "cannot resolve" << name << found.errorString();
+    qCInfo(lcLink) << "cannot resolve" << name << info.errorString();
     return false;
 }
 
@@ -361,68 +409,89 @@ void RconLink::unreachable()
 
 void RconLink::ws_DataArrival()
 {
-    // Handlers run outside this signal: the socket does not report new datagrams while its readyRead is being
-    // handled, and a handler may wait for further replies.
-    // The size is also the test for a waiting datagram (receiveDatagram() without a size would ask again). A
-    // look fails when a remote error is queued on the socket: those are taken off, and the look repeated.
-    const auto nextSize = [this] {
-        const qint64 size = m_socket.pendingDatagramSize();
-        if (size >= 0)
-            return size;
-        takeRemoteErrors();
-        return m_socket.pendingDatagramSize();
-    };
-    for (qint64 size = nextSize(); size >= 0; size = nextSize()) {
-        const QNetworkDatagram d = m_socket.receiveDatagram(size);
-        if (!d.isValid())
-            break;
-        m_inbox.emplace_back(d.data(), d.senderAddress());
-        QMetaObject::invokeMethod(
-            this, [this] { m_trap.run([this] { processOneDatagram(); }); }, Qt::QueuedConnection);
+    // Everything waiting is taken before anything is handled: a handler may wait for further replies, and
+    // the socket reports them inside that wait only once it holds nothing older.
+    takeArrivals();
+    dispatchInbox();
+}
+
+void RconLink::takeArrivals()
+{
+    constexpr std::size_t kRoom = 4;
+    for (std::size_t taken = 0; taken < kLargestTake;) {
+        if (m_inbox.size() - m_inboxCount < kRoom) {
+            std::rotate(m_inbox.begin(), m_inbox.begin() + std::ptrdiff_t(m_inboxHead), m_inbox.end());
+            m_inboxHead = 0;
+            m_inbox.resize(m_inboxCount + kRoom);
+        }
+        std::array<DatagramSocket::Arrival*, kRoom> room{};
+        for (std::size_t i = 0; i < kRoom; ++i)
+            room[i] = &m_inbox[(m_inboxHead + m_inboxCount + i) % m_inbox.size()];
+        const int received = m_socket.receive(room.data(), int(kRoom));
+        m_inboxCount += std::size_t(received);
+        taken += std::size_t(received);
+        if (received < int(kRoom))
+            return;
     }
 }
 
-void RconLink::takeRemoteErrors()
+void RconLink::postDispatch()
 {
-    for (udp::RemoteError e : udp::takeRemoteErrors(m_socket.socketDescriptor())) {
-        QTimer::singleShot(0, this, [this, e] {
-            m_trap.run([this, e] {
-                e == udp::RemoteError::Refused ? connectionRefused() : unreachable();
+    if (m_dispatchPosted)
+        return;
+    m_dispatchPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_dispatchPosted = false;
+        dispatchInbox();
+    });
+}
+
+void RconLink::dispatchInbox()
+{
+    // Each arrival is its own event, as if the socket had reported it alone; its failure does not hold up
+    // the ones after it.
+    while (m_inboxCount > 0) {
+        DatagramSocket::Arrival& next = m_inbox[m_inboxHead];
+        const DatagramSocket::Arrival::Kind kind = next.kind;
+        // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so
+        // it need not be made to be measured.
+        const bool counts = kind == DatagramSocket::Arrival::Kind::Datagram && next.fromIPv4;
+        const QString text = counts ? replyText(next.data) : QString();
+        m_inboxHead = (m_inboxHead + 1) % m_inbox.size();
+        --m_inboxCount;
+        switch (kind) {
+        case DatagramSocket::Arrival::Kind::Datagram:
+            if (counts)
+                m_trap.run([this, &text] { handleReply(text); });
+            break;
+        case DatagramSocket::Arrival::Kind::Refused:
+            m_trap.run([this] {
+                connectionRefused();
                 settle();
             });
-        });
+            break;
+        case DatagramSocket::Arrival::Kind::Unreachable:
+            m_trap.run([this] {
+                unreachable();
+                settle();
+            });
+            break;
+        }
     }
 }
 
-void RconLink::processOneDatagram()
+void RconLink::handleReply(const QString& s)
 {
-    if (m_inbox.empty())
-        return;
-    auto [datagram, sender] = std::move(m_inbox.front());
-    m_inbox.pop_front();
-    handleReply(datagram, sender);
-}
-
-void RconLink::handleReply(const QByteArray& datagram, const QHostAddress& sender)
-{
-    // Only IPv4 senders count. Their dotted form is never shorter than seven characters ("0.0.0.0"), so it
-    // need not be made to be measured.
-    bool isIPv4 = false;
-    sender.toIPv4Address(&isIPv4);
-    if (!isIPv4)
-        return;
-
-    const QString s = rcon::datagramText(datagram);
-    const int savedLevel = m_dispatchLoopLevel;
+    const Level savedLevel = m_dispatchLevel;
     ++m_dispatchDepth;
-    m_dispatchLoopLevel = QThread::currentThread()->loopLevel();
+    m_dispatchLevel = level();
     struct Restore {
         RconLink* self;
-        int level;
+        Level level;
         ~Restore()
         {
             --self->m_dispatchDepth;
-            self->m_dispatchLoopLevel = level;
+            self->m_dispatchLevel = level;
         }
     } restore{this, savedLevel};
 
@@ -467,30 +536,24 @@ void RconLink::connectionRefused()
 {
     // The proxy's host refused a datagram. The socket is opened afresh; a waiting request goes on waiting.
     qCInfo(lcLink) << "datagram refused by the remote host; binding the socket again";
-    BindResult result = BindResult::Failed;
-    {
-        FlagScope own(m_ownCall);
-        m_socket.close();
-        m_inbox.clear();
-        result = bindSocket(m_boundPort);
-    }
+    m_socket.close();
+    clearInbox();
+    const BindResult result = bindSocket(m_boundPort);
     if (result == BindResult::PortInUse) {
         m_notices.ShowNotice(portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
         Q_EMIT mustEnd();
         return;
     }
     if (result == BindResult::Failed)
-        throw RuntimeFailure(int(m_socket.error()), m_socket.errorString());
+        throw RuntimeFailure(m_socket.errorNumber(), m_socket.errorText());
     m_notices.ShowNotice(QStringLiteral("Fixing connection reset occurrence   "), NoticeWarning,
                          QStringLiteral("Warning"));
 }
 
-void RconLink::ws_Error(QAbstractSocket::SocketError error)
+void RconLink::ws_Error()
 {
-    if (m_ownCall)
-        return; // reported where the call was made
-    qCWarning(lcLink) << "socket error" << error << m_socket.errorString();
-    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorString(), NoticeWarning,
+    qCWarning(lcLink) << "socket error" << m_socket.errorNumber() << m_socket.errorText();
+    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + m_socket.errorText(), NoticeWarning,
                          QStringLiteral("Error"));
     Q_EMIT mustEnd();
 }

@@ -1,20 +1,15 @@
 #pragma once
 
+#include "link/DatagramSocket.h"
 #include "text/RuntimeFailure.h"
 
 #include <QByteArray>
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
-#include <QUdpSocket>
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <vector>
-
-class QTimer;
-class QEventLoop;
 
 namespace spectrel {
 
@@ -38,12 +33,17 @@ public:
 
 // The remote-console exchange with the proxy over one UDP socket.
 //
-// A request sends "challenge rcon", answers the challenge with the command line and waits, in a nested event
-// loop, until the reply handler has written the request's done-code or "error" into its slot, or until its
-// own 2-second time-out. Requests never share a slot or a time-out: one started while another waits (a timer
-// tick, a hotkey) is queued until the link is free; one started by a reply handler itself (the status and say
-// that follow "Recording initialized.") runs at once, nested in that handler, and hands its outcome to the
-// request whose reply is being handled, as the single exchange slot always did.
+// A request sends "challenge rcon", answers the challenge with the command line and waits, processing events
+// as a nested event loop would, until the reply handler has written the request's done-code or "error" into
+// its slot, or until its own 2-second time-out. Requests never share a slot or a time-out: one started while
+// another waits (a timer tick, a hotkey) is queued until the link is free; one started by a reply handler
+// itself (the status and say that follow "Recording initialized.") runs at once, nested in that handler, and
+// hands its outcome to the request whose reply is being handled, as the single exchange slot always did.
+//
+// Everything the socket has waiting is taken in one go when it reports it, into a small inbox, and then
+// handled in order of arrival. A reply handler that waits (a nested request) lets the socket report again;
+// that report takes and handles the rest at its own level, so the nested request hears its replies. The
+// waits, time-outs and buffers are kept from one request to the next.
 class RconLink : public QObject {
     Q_OBJECT
 public:
@@ -68,7 +68,7 @@ public:
     // Closes the socket; every request still waiting ends with "error".
     void closeSocket();
     quint16 localPort() const;
-    QString socketErrorText() const { return m_socket.errorString(); }
+    QString socketErrorText() const { return m_socket.errorText(); }
 
     // Runs one request and returns false when it ended in "error".
     bool request(const QString& command, const QString& doneCode);
@@ -91,7 +91,16 @@ Q_SIGNALS:
 
 private:
     struct Request;
+    struct Waiter;
+    // How deep event processing is nested: event loops, and the waits of requests.
+    struct Level {
+        int loops = -1;
+        int waits = -1;
+        bool operator==(const Level&) const = default;
+    };
+    Level level() const;
 
+    Waiter& takeWaiter(Request& r);
     void start(Request& r);
     void finish(Request& r);
     // Ends the requests on top whose slot holds their done-code or "error".
@@ -101,15 +110,17 @@ private:
     bool childMayStart() const;
 
     void ws_DataArrival();
-    void takeRemoteErrors();
-    void processOneDatagram();
-    void handleReply(const QByteArray& datagram, const QHostAddress& sender);
+    void takeArrivals();
+    void dispatchInbox();
+    void postDispatch();
+    void clearInbox() { m_inboxHead = m_inboxCount = 0; }
+    void handleReply(const QString& s);
     void Timer2_Timer(Request& r);
     void connectionRefused();
     void unreachable();
-    void ws_Error(QAbstractSocket::SocketError error);
+    void ws_Error();
 
-    bool resolveRemote(QHostAddress& address);
+    bool resolveRemote(quint32& address);
 
     ConnectionFields& m_fields;
     ReplyReaders& m_readers;
@@ -117,8 +128,9 @@ private:
     Cues& m_cues;
     ErrorTrap& m_trap;
     Clock& m_clock;
-    QUdpSocket m_socket;
+    DatagramSocket m_socket;
     quint16 m_boundPort = 0;
+    QByteArray m_sendBuffer;
 
     std::vector<Request*> m_active; // back() receives the replies; those below wait for their handlers
     std::deque<Request*> m_queue;
@@ -126,14 +138,22 @@ private:
     QString m_lastChallenge;
     bool m_startPosted = false;
     bool m_settlePosted = false;
-    bool m_ownCall = false; // socket errors raised by our own calls are handled where they occur
+    bool m_dispatchPosted = false;
+    std::vector<std::unique_ptr<Waiter>> m_waiters;
+    std::vector<Waiter*> m_freeWaiters;
 
-    std::deque<std::pair<QByteArray, QHostAddress>> m_inbox;
+    // What the socket had waiting and is not handled yet: a ring that keeps its buffers.
+    std::vector<DatagramSocket::Arrival> m_inbox;
+    std::size_t m_inboxHead = 0;
+    std::size_t m_inboxCount = 0;
+    int m_waits = 0; // requests waiting on the stack, each a level of event processing like a nested loop
     int m_dispatchDepth = 0;
-    int m_dispatchLoopLevel = -1;
+    Level m_dispatchLevel;
 
-    QString m_resolvedName;
-    QHostAddress m_resolvedAddress;
+    QString m_portText; // the port field as last converted, and its value
+    std::int32_t m_port = 0;
+    QString m_remoteName; // the server field as last found, and its IPv4 address
+    quint32 m_remoteAddress = 0;
 };
 
 } // namespace spectrel

@@ -1,16 +1,17 @@
 // The link against real peers on loopback: the simulator as a process, and a socket of the test's own where a
-// reply must be malformed on purpose.
+// reply must be malformed or late on purpose. Time-outs run on the manual clock, but for two cases on the
+// real one.
 
 #include "core/Clock.h"
 #include "core/ErrorTrap.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "link/RconProtocol.h"
+#include "support/ManualClock.h"
 #include "support/RecordingCues.h"
 #include "support/ScriptedNotices.h"
 #include "support/SimProcess.h"
 
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QtTest>
@@ -26,31 +27,41 @@ int hundredTwipsEach(const QString& s)
 }
 
 struct Fixture {
+    ManualClock manual;
+    Clock& clock;
     ScriptedNotices notices;
     RecordingCues cues;
     FixedConnectionFields fields{QStringLiteral("127.0.0.1"), QString(), QStringLiteral("demo"), notices};
     QStringList trapped;
     ErrorTrap trap{[this](const RuntimeFailure& f) { trapped << f.description(); }};
-    ProxySession session{RconLink::Services{fields, notices, cues, trap, realClock()}, hundredTwipsEach};
+    ProxySession session{RconLink::Services{fields, notices, cues, trap, clock}, hundredTwipsEach};
     int offlineCalls = 0;
     int closed = 0;
-    Fixture()
+    explicit Fixture(bool realTime = false) : clock(realTime ? realClock() : manual)
     {
         QObject::connect(&session, &ProxySession::wentOffline, [this] { ++offlineCalls; });
         QObject::connect(&session, &ProxySession::programMustEnd, [this] { ++closed; });
         QCOMPARE_EQ(int(session.link().bindSocket(0)), int(RconLink::BindResult::Bound));
+        // A request left waiting for a time-out that the case never gives ends after a while: the case fails.
+        QTimer::singleShot(20000, &session, [this] { manual.advance(60000); });
+    }
+    // Gives a waiting request its time-out at the next turn of the event loop.
+    void timeOutSoon()
+    {
+        QTimer::singleShot(0, &session, [this] { manual.advance(RconLink::kTimeoutMs); });
     }
 };
 
-// A peer of the test's own: answers the challenge with `challengeReply`, then each command with `replies`.
+// A peer of the test's own: answers the challenge with `challengeReply` (`challengeDelayMs` later on the real
+// clock), then each command with `replies`.
 class ScriptedPeer : public QObject {
 public:
     QUdpSocket socket;
     QByteArray challengeReply = QByteArray("\xFF\xFF\xFF\xFF"
                                            "challenge rcon 12345\n\0",
                                            26);
+    int challengeDelayMs = 0;
     QList<QByteArray> replies;
-    QStringList received;
 
     ScriptedPeer()
     {
@@ -59,9 +70,10 @@ public:
             while (socket.hasPendingDatagrams()) {
                 const QNetworkDatagram d = socket.receiveDatagram();
                 const QString text = rcon::datagramText(d.data()).mid(4).chopped(1);
-                received << text;
                 if (text == u"challenge rcon")
-                    socket.writeDatagram(challengeReply, d.senderAddress(), quint16(d.senderPort()));
+                    QTimer::singleShot(challengeDelayMs, Qt::PreciseTimer, this, [this, d] {
+                        socket.writeDatagram(challengeReply, d.senderAddress(), quint16(d.senderPort()));
+                    });
                 else if (!replies.isEmpty())
                     socket.writeDatagram(replies.takeFirst(), d.senderAddress(), quint16(d.senderPort()));
             }
@@ -91,12 +103,9 @@ private Q_SLOTS:
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("2"));
         QCOMPARE(int(f.session.panel().ProxyState), 3);
         QCOMPARE(f.session.panel().map, QStringLiteral("De_Inferno / 10"));
-        QCOMPARE(f.session.panel().delay, QStringLiteral("30 seconds"));
-        QCOMPARE(f.session.panel().demo, QStringLiteral("(not recording)"));
         QCOMPARE(int(f.session.spectators().count), 3);
         QCOMPARE(sim.waitForCommands(1), QStringList{"status"});
         QVERIFY(f.cues.played().isEmpty());
-        QVERIFY(!f.session.link().LastChallenge().isEmpty());
     }
 
     void recordAndStopAnnounced_data()
@@ -156,7 +165,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, cues);
         SimProcess sim;
         QVERIFY(sim.start(simArgs));
-        Fixture f;
+        Fixture f(simArgs == QStringList{"--silent"}); // the one time-out that runs its 2 s, end to end
         f.fields.setPort(sim.portText());
         f.fields.setPassword(password);
         const bool ok = command == u"status" ? f.session.QueryStatus()
@@ -203,28 +212,44 @@ private Q_SLOTS:
         // The say waited for the link: the proxy saw the status first, then the say.
         QCOMPARE(sim.waitForCommands(2), (QStringList{"status", "say second"}));
         QCOMPARE(order, (QStringList{"say", "status"})); // waits unwind innermost first
-        QCOMPARE(f.session.link().waitingRequests(), 0);
     }
 
     void queuedRequestHasItsOwnTimeout()
     {
-        SimProcess sim;
-        QVERIFY(sim.start({"--silent"}));
+        QUdpSocket silent; // reads nothing, answers nothing
+        QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
         Fixture f;
-        f.fields.setPort(sim.portText());
+        f.fields.setPort(QString::number(silent.localPort()));
         bool secondOk = true;
-        QElapsedTimer secondTook;
-        QTimer::singleShot(500, [&] {
-            secondTook.start();
+        int waitingJustBefore = -1;
+        QTimer::singleShot(0, [&] { // inside the first request's wait
+            f.manual.advance(500);
+            QTimer::singleShot(0, [&] { // inside the second's: the first times out, and the second goes out
+                f.manual.advance(RconLink::kTimeoutMs - 500);
+                QTimer::singleShot(0, [&] {
+                    f.manual.advance(RconLink::kTimeoutMs - 1);
+                    waitingJustBefore = f.session.link().waitingRequests();
+                    f.manual.advance(1);
+                });
+            });
             secondOk = f.session.QueryStatus();
         });
-        QElapsedTimer firstTook;
-        firstTook.start();
         QVERIFY(!f.session.QueryStatus());
         QVERIFY(!secondOk);
-        // The second started its time-out only when it went out, after the first had ended.
-        QVERIFY(secondTook.elapsed() >= RconLink::kTimeoutMs);
-        QCOMPARE(f.session.link().waitingRequests(), 0);
+        QCOMPARE(waitingJustBefore,
+                 1); // its time-out ran from its own challenge request, not from its asking
+    }
+
+    void lateAnswerIsNoTimeout()
+    {
+        // 1.95 s after the challenge request the proxy is slow, not silent: the 2 s of the time-out are at
+        // least 2 s of real time, from the challenge request on.
+        ScriptedPeer peer;
+        peer.challengeDelayMs = RconLink::kTimeoutMs - 50;
+        peer.replies << printReply("--- HLTV Status ---\nNot connected");
+        Fixture f(true);
+        f.fields.setPort(peer.portText());
+        QVERIFY(f.session.QueryStatus());
     }
 
     void malformedReplies_data()
@@ -260,25 +285,22 @@ private Q_SLOTS:
             peer.replies << reply;
         Fixture f;
         f.fields.setPort(peer.portText());
-        QElapsedTimer took;
-        took.start();
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("error"));
         QCOMPARE(f.offlineCalls > 0, offline);
         QCOMPARE(f.cues.played(), cues);
         QVERIFY(f.trapped.isEmpty());
-        QVERIFY(took.elapsed() < RconLink::kTimeoutMs); // each ends at once, not at the time-out
+        QCOMPARE(f.manual.nowMs(), 0); // each ends at once, not at the time-out
     }
 
     void challengeWhileNothingWasAsked()
     {
-        ScriptedPeer peer;
         Fixture f;
-        QUdpSocket(nullptr).writeDatagram(peer.challengeReply, QHostAddress::LocalHost,
+        QUdpSocket(nullptr).writeDatagram(ScriptedPeer().challengeReply, QHostAddress::LocalHost,
                                           f.session.link().localPort());
         QTRY_COMPARE_WITH_TIMEOUT(f.session.link().PendingCommand(), QStringLiteral("error"), 2000);
         QCOMPARE(f.cues.played(), QList<int>{CueFailure});
-        QVERIFY(peer.received.isEmpty());
+        QVERIFY(f.session.link().LastChallenge().isEmpty()); // not taken, so not answered
     }
 
     void sendFailures_data()
@@ -313,6 +335,7 @@ private Q_SLOTS:
         Fixture f;
         f.fields.setServer(server);
         f.fields.setPort(port);
+        f.notices.whileShown([&](const ScriptedNotices::Shown&) { f.timeOutSoon(); }); // for those that wait
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.count(), 1);
         QCOMPARE(f.notices.lastText(), notice);
@@ -329,7 +352,13 @@ private Q_SLOTS:
         closed.close();
         Fixture f;
         f.fields.setPort(port);
+        int waiting = -1;
+        f.notices.whileShown([&](const ScriptedNotices::Shown&) {
+            waiting = f.session.link().waitingRequests(); // a refusal does not end the request
+            f.timeOutSoon();
+        });
         QVERIFY(!f.session.QueryStatus());
+        QCOMPARE(waiting, 1);
         QCOMPARE(f.notices.lastText(), QStringLiteral("Fixing connection reset occurrence   "));
         QCOMPARE(f.session.link().localPort() != 0, true);
         QCOMPARE(f.closed, 0);
