@@ -148,8 +148,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QList<int>>("cues");
-        QTest::newRow("wrong password") << QStringList{} << "nope"
-                                        << "status" << QList<int>{CueFailure};
+        // A proxy says nothing to a wrong password (as when silent); a game server says "Bad rcon_password.".
+        QTest::newRow("wrong password, game server") << QStringList{"--game-server-replies"} << "nope"
+                                                     << "status" << QList<int>{CueFailure};
         QTest::newRow("silent proxy") << QStringList{"--silent"} << "demo"
                                       << "status" << QList<int>{};
         QTest::newRow("stop while not recording") << QStringList{} << "demo"
