@@ -10,6 +10,7 @@
 #include "fields/FieldHook.h"
 #include "fields/FieldWarning.h"
 #include "hotkeys/KeyCatalogue.h"
+#include "platform/WindowMoves.h"
 #include "platform/WindowPlacement.h"
 #include "shell/BannerFont.h"
 #include "shell/FormBuilder.h"
@@ -210,6 +211,7 @@ bool HLTVForm::Form_Load()
         if (m_ending)
             return false; // a handler run by restoring a setting failed; its notice has been shown
 
+        m_windowMoves = hookWindowMoves(this); // the main window first, then the fields
         hookFields();
         show();
         QCoreApplication::processEvents();
@@ -334,7 +336,8 @@ void HLTVForm::Form_Unload()
     StopAllTimers();
     m_session->link().closeSocket();
     QCoreApplication::processEvents();
-    // The window hooks are released first; then the hotkeys.
+    // The window hooks are released first, the main window's before the fields'; then the hotkeys.
+    m_windowMoves.reset();
     unhookFields();
     m_hotkeyBinding->unregisterAll();
     if (SettingsDeleted == 0) {

@@ -156,6 +156,7 @@ private:
     std::unique_ptr<UpdateCheck> m_updateCheck;
     std::unique_ptr<QuickLinks> m_quickLinks;
     std::unique_ptr<HotkeyBinding> m_hotkeyBinding;
+    std::unique_ptr<QObject> m_windowMoves; // sticky edges and keep-above while dragged, once hooked
     bool m_unloaded = false;
     bool m_ending = false;
     bool m_closeAfterStartup = false;

@@ -1,0 +1,10 @@
+#include "platform/WindowMoves.h"
+
+namespace spectrel {
+
+std::unique_ptr<QObject> hookWindowMoves(QWidget*)
+{
+    return std::make_unique<QObject>();
+}
+
+} // namespace spectrel
