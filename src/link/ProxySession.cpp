@@ -30,7 +30,7 @@ bool ProxySession::StopRecording()
 
 bool ProxySession::SayToSpectators(const QString& text)
 {
-    return commandRequest(QStringLiteral("say ") + text, rcon::kSayDone);
+    return commandRequest(QStringLiteral("say ") + text, rcon::kCommandSent);
 }
 
 bool ProxySession::commandRequest(const QString& command, const QString& doneCode)

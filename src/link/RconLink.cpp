@@ -506,7 +506,7 @@ void RconLink::handleReply(const QString& s)
             m_lastChallenge = rcon::cutChallenge(s);
             if (!m_lastChallenge.isEmpty())
                 SendDatagram(rcon::commandLine(m_lastChallenge, m_fields.passwordText(), PendingCommand()));
-            setPendingCommand(rcon::kSayDone);
+            setPendingCommand(rcon::kCommandSent);
             break;
         case rcon::ReplyKind::StatusReport:
             m_readers.statusReportArrived(s);

@@ -36,7 +36,8 @@ ReplyKind classifyReply(const QString& s, bool slotEmpty);
 QString cutChallenge(const QString& s);
 
 // Done-codes a request ends with, and the failure every request may end with instead.
-inline const QString kSayDone = QStringLiteral("1");
+// The challenge was answered with the command line; a say needs nothing more.
+inline const QString kCommandSent = QStringLiteral("1");
 inline const QString kStatusDone = QStringLiteral("2");
 inline const QString kRecordDone = QStringLiteral("3");
 inline const QString kStopDone = QStringLiteral("4");
