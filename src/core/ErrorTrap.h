@@ -15,7 +15,6 @@ public:
 
     ErrorTrap() = default;
     explicit ErrorTrap(Reaction reaction) : m_reaction(std::move(reaction)) {}
-    void setReaction(Reaction reaction) { m_reaction = std::move(reaction); }
 
     // Runs `handler`; returns false when it failed (the reaction has then run).
     bool run(const std::function<void()>& handler) const;

@@ -47,7 +47,6 @@ public:
     void cancel();
 
     std::uint8_t CountdownMode() const { return m_countdownMode; }
-    std::int16_t CountdownSeconds() const { return m_countdownSeconds; }
     Timer& Timer1() { return *m_timer1; }
 
 Q_SIGNALS:

@@ -59,11 +59,7 @@ public:
     std::uint8_t StartupDone = 0;
     std::uint8_t SettingsDeleted = 0;
     std::uint8_t AutoRefreshByUser = 0;
-    // The hotkey slots; their registered flags are RecordHotkeySet and StopHotkeySet there.
-    const HotkeyBinding& hotkeyBinding() const { return *m_hotkeyBinding; }
-
-    Timer& Timer30() { return *m_timer30; }           // the automatic refresh
-    Timer& tDelayUpdate() { return *m_tDelayUpdate; } // the one-shot update check after start-up
+    // RecordHotkeySet and StopHotkeySet are the hotkey binding's.
 
     // Requests.
     bool QueryStatus() { return m_session->QueryStatus(); }
