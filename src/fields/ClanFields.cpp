@@ -7,7 +7,6 @@
 #include "fields/FieldWarning.h"
 #include "text/TextRules.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -16,7 +15,7 @@ namespace spectrel {
 ClanFields::ClanFields(QLineEdit* your, QLineEdit* opponent, std::function<void()> showDemoPage,
                        const Services& services, QObject* parent)
     : QObject(parent), m_your(your), m_opponent(opponent), m_showDemoPage(std::move(showDemoPage)),
-      m_services(services)
+      m_services(services), m_clip(services.clipboard, services.notices)
 {
     for (QLineEdit* field : {m_your, m_opponent}) {
         field->installEventFilter(this);
@@ -67,9 +66,9 @@ bool ClanFields::KeyDown(QLineEdit* field, const QKeyEvent* key)
         return true;
     }
     bool offersText = false;
-    if (!withClipboard([&] {
+    if (!m_clip.retrying([&] {
             bool busy = false;
-            offersText = m_services.clipboard.hasText(busy);
+            offersText = m_clip.clipboard().hasText(busy);
             return !busy;
         }))
         return false;
@@ -78,9 +77,9 @@ bool ClanFields::KeyDown(QLineEdit* field, const QKeyEvent* key)
     if (mods != Qt::ControlModifier || !offersText || !field->hasSelectedText())
         return false;
     if (key->key() == Qt::Key_C) {
-        copySelection(field);
+        m_clip.copySelection(field);
     } else if (key->key() == Qt::Key_X) {
-        copySelection(field);
+        m_clip.copySelection(field);
         field->insert(QString());
     }
     return false; // the field's own copy and cut act as well, on what is left
@@ -89,29 +88,6 @@ bool ClanFields::KeyDown(QLineEdit* field, const QKeyEvent* key)
 bool ClanFields::KeyPress(const QKeyEvent* key) const
 {
     return !clan::firstForbidden(key->text()).isNull();
-}
-
-void ClanFields::copySelection(QLineEdit* field)
-{
-    const QString selected = field->selectedText();
-    if (!withClipboard([this] { return m_services.clipboard.clear(); }))
-        return;
-    QCoreApplication::processEvents();
-    if (!withClipboard([&] { return m_services.clipboard.setText(selected); }))
-        return;
-    QCoreApplication::processEvents();
-}
-
-bool ClanFields::withClipboard(const std::function<bool()>& step)
-{
-    while (!step()) {
-        const int answer =
-            m_services.notices.ShowNotice(QStringLiteral("Windows Clipboard was not available"),
-                                          NoticeRetryCancel, QStringLiteral("Warning"));
-        if (answer != AnswerRetry)
-            return false;
-    }
-    return true;
 }
 
 void ClanFields::Change(QLineEdit* field)

@@ -2,6 +2,8 @@
 
 #include "recording/ClanNames.h"
 
+#include "fields/FieldClipboard.h"
+
 #include <QObject>
 
 #include <functional>
@@ -44,15 +46,12 @@ private:
     bool KeyPress(const QKeyEvent* key) const;
     void Change(QLineEdit* field);
     void LostFocus(QLineEdit* field);
-    void copySelection(QLineEdit* field);
-    // Runs a clipboard step until it succeeds or the user gives up on the busy clipboard; false when given
-    // up.
-    bool withClipboard(const std::function<bool()>& step);
 
     QLineEdit* m_your;
     QLineEdit* m_opponent;
     std::function<void()> m_showDemoPage;
     Services m_services;
+    FieldClipboard m_clip;
 };
 
 } // namespace spectrel

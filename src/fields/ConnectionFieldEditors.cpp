@@ -51,7 +51,8 @@ void writeBack(QLineEdit* field, const QString& text)
 
 ConnectionFieldEditors::ConnectionFieldEditors(QLineEdit* server, QLineEdit* port, QLineEdit* password,
                                                const Services& services, QObject* parent)
-    : QObject(parent), m_server(server), m_port(port), m_password(password), m_services(services)
+    : QObject(parent), m_server(server), m_port(port), m_password(password), m_services(services),
+      m_clip(services.clipboard, services.notices)
 {
     for (QLineEdit* field : {m_server, m_port, m_password})
         field->installEventFilter(this);
@@ -96,9 +97,9 @@ bool ConnectionFieldEditors::KeyDown(QLineEdit* field, const QKeyEvent* key)
     if (field == m_password)
         return false;
     bool offersText = false;
-    if (!withClipboard([&] {
+    if (!m_clip.retrying([&] {
             bool busy = false;
-            offersText = m_services.clipboard.hasText(busy);
+            offersText = m_clip.clipboard().hasText(busy);
             return !busy;
         }))
         return false;
@@ -109,7 +110,7 @@ bool ConnectionFieldEditors::KeyDown(QLineEdit* field, const QKeyEvent* key)
     switch (key->key()) {
     case Qt::Key_V: {
         QString clip;
-        if (!withClipboard([&] { return m_services.clipboard.text(clip); }))
+        if (!m_clip.retrying([&] { return m_clip.clipboard().text(clip); }))
             return false;
         const QString pasted = connection::pastedText(clip, field == m_port ? connection::kPortMaxLength
                                                                             : connection::kServerMaxLength);
@@ -120,11 +121,11 @@ bool ConnectionFieldEditors::KeyDown(QLineEdit* field, const QKeyEvent* key)
     }
     case Qt::Key_C:
         if (field->hasSelectedText())
-            copySelection(field);
+            m_clip.copySelection(field);
         break;
     case Qt::Key_X:
         if (field->hasSelectedText()) {
-            copySelection(field);
+            m_clip.copySelection(field);
             field->insert(QString());
         }
         break;
@@ -140,29 +141,6 @@ bool ConnectionFieldEditors::KeyPress(QLineEdit* field, const QKeyEvent* key) co
     if (!code || field == m_password)
         return false;
     return field == m_server ? !connection::serverKeepsTyped(*code) : !connection::portKeepsTyped(*code);
-}
-
-void ConnectionFieldEditors::copySelection(QLineEdit* field)
-{
-    const QString selected = field->selectedText();
-    if (!withClipboard([this] { return m_services.clipboard.clear(); }))
-        return;
-    QCoreApplication::processEvents();
-    if (!withClipboard([&] { return m_services.clipboard.setText(selected); }))
-        return;
-    QCoreApplication::processEvents();
-}
-
-bool ConnectionFieldEditors::withClipboard(const std::function<bool()>& step)
-{
-    while (!step()) {
-        const int answer =
-            m_services.notices.ShowNotice(QStringLiteral("Windows Clipboard was not available"),
-                                          NoticeRetryCancel, QStringLiteral("Warning"));
-        if (answer != AnswerRetry)
-            return false;
-    }
-    return true;
 }
 
 void ConnectionFieldEditors::tServer_Change()
@@ -192,9 +170,9 @@ void ConnectionFieldEditors::tServer_LostFocus()
 void ConnectionFieldEditors::coPaste_Click(int index)
 {
     bool offersText = false;
-    if (!withClipboard([&] {
+    if (!m_clip.retrying([&] {
             bool busy = false;
-            offersText = m_services.clipboard.hasText(busy);
+            offersText = m_clip.clipboard().hasText(busy);
             return !busy;
         }))
         return;
@@ -204,7 +182,7 @@ void ConnectionFieldEditors::coPaste_Click(int index)
         return;
     }
     QString clip;
-    if (!withClipboard([&] { return m_services.clipboard.text(clip); }))
+    if (!m_clip.retrying([&] { return m_clip.clipboard().text(clip); }))
         return;
     const QString pasted = connection::pastedText(clip, pasteLimit(index));
     QCoreApplication::processEvents();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fields/FieldClipboard.h"
+
 #include <QObject>
 
 #include <functional>
@@ -48,15 +50,12 @@ private:
     void tServer_Change();
     void tPort_Change();
     void tServer_LostFocus();
-    void copySelection(QLineEdit* field);
-    // Runs a clipboard step until it succeeds or the user gives up on the busy clipboard; false when given
-    // up.
-    bool withClipboard(const std::function<bool()>& step);
 
     QLineEdit* m_server;
     QLineEdit* m_port;
     QLineEdit* m_password;
     Services m_services;
+    FieldClipboard m_clip;
 };
 
 } // namespace spectrel

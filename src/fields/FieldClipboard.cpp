@@ -1,0 +1,33 @@
+#include "fields/FieldClipboard.h"
+
+#include "core/Notices.h"
+#include "fields/Clipboard.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+
+namespace spectrel {
+
+bool FieldClipboard::retrying(const std::function<bool()>& step)
+{
+    while (!step()) {
+        const int answer = m_notices.ShowNotice(QStringLiteral("Windows Clipboard was not available"),
+                                                NoticeRetryCancel, QStringLiteral("Warning"));
+        if (answer != AnswerRetry)
+            return false;
+    }
+    return true;
+}
+
+void FieldClipboard::copySelection(QLineEdit* field)
+{
+    const QString selected = field->selectedText();
+    if (!retrying([this] { return m_clipboard.clear(); }))
+        return;
+    QCoreApplication::processEvents();
+    if (!retrying([&] { return m_clipboard.setText(selected); }))
+        return;
+    QCoreApplication::processEvents();
+}
+
+} // namespace spectrel
