@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -208,6 +209,11 @@ bool HLTVForm::Form_Load()
 
         FillKeyLists();
         restoreSettings();
+        const QCursor hand(QPixmap(QStringLiteral(":/resources/hand.png")), 6, 0); // the finger tip points
+        for (int i = 0; i < 7; ++i)
+            m_controls.label("lIRCLinks", i)->setCursor(hand);
+        for (int i = 0; i < 2; ++i)
+            m_controls.label("lWWWLink", i)->setCursor(hand);
         if (m_ending)
             return false; // a handler run by restoring a setting failed; its notice has been shown
 
