@@ -16,16 +16,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("needle");
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("expected");
-        QTest::newRow("first, 1-based") << "abcabc"
-                                        << "bc" << 1 << 2;
-        QTest::newRow("from a later start") << "abcabc"
-                                            << "bc" << 3 << 5;
-        QTest::newRow("letter case ignored") << "--- hltv STATUS ---"
-                                             << "--- HLTV Status ---" << 1 << 1;
-        QTest::newRow("absent") << "abc"
-                                << "x" << 1 << 0;
-        QTest::newRow("start past the end") << "abc"
-                                            << "c" << 4 << 0;
+        const struct {
+            const char *name, *haystack, *needle;
+            int start, expected;
+        } rows[] = {{"first, 1-based", "abcabc", "bc", 1, 2},
+                    {"from a later start", "abcabc", "bc", 3, 5},
+                    {"letter case ignored", "--- hltv STATUS ---", "--- HLTV Status ---", 1, 1},
+                    {"absent", "abc", "x", 1, 0},
+                    {"start past the end", "abc", "c", 4, 0}};
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << r.haystack << r.needle << r.start << r.expected;
     }
     void find()
     {
@@ -43,24 +43,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("a");
         QTest::addColumn<int>("b");
         QTest::addColumn<QString>("expected"); // "FAIL" for a run-time failure
-        QTest::newRow("left") << "left"
-                              << "abcdef" << 2 << 0 << "ab";
-        QTest::newRow("left zero") << "left"
-                                   << "abcdef" << 0 << 0 << "";
-        QTest::newRow("left beyond") << "left"
-                                     << "abc" << 10 << 0 << "abc";
-        QTest::newRow("left negative fails") << "left"
-                                             << "abc" << -1 << 0 << "FAIL";
-        QTest::newRow("from") << "from"
-                              << "abcdef" << 3 << 0 << "cdef";
-        QTest::newRow("from one past the end") << "from"
-                                               << "abc" << 4 << 0 << "";
-        QTest::newRow("from zero fails") << "from"
-                                         << "abc" << 0 << 0 << "FAIL";
-        QTest::newRow("mid") << "mid"
-                             << "abcdef" << 2 << 3 << "bcd";
-        QTest::newRow("mid negative count fails") << "mid"
-                                                  << "abcdef" << 2 << -1 << "FAIL";
+        const struct {
+            const char *op, *s;
+            int a, b;
+            const char* expected;
+        } rows[] = {{"left", "abcdef", 2, 0, "ab"},   {"left", "abcdef", 0, 0, ""},
+                    {"left", "abc", 10, 0, "abc"},    {"left", "abc", -1, 0, "FAIL"},
+                    {"from", "abcdef", 3, 0, "cdef"}, {"from", "abc", 4, 0, ""},
+                    {"from", "abc", 0, 0, "FAIL"},    {"mid", "abcdef", 2, 3, "bcd"},
+                    {"mid", "abcdef", 2, -1, "FAIL"}};
+        for (const auto& r : rows)
+            QTest::addRow("%s(\"%s\", %d, %d)", r.op, r.s, r.a, r.b)
+                << r.op << r.s << r.a << r.b << r.expected;
     }
     void cuts()
     {
@@ -69,23 +63,14 @@ private Q_SLOTS:
         QFETCH(int, a);
         QFETCH(int, b);
         QFETCH(QString, expected);
-        auto run = [&] {
-            if (op == u"left")
-                return left(s, a);
-            if (op == u"from")
-                return from(s, a);
-            return mid(s, a, b);
-        };
-        if (expected == u"FAIL") {
-            try {
-                run();
-                QFAIL("no failure");
-            } catch (const RuntimeFailure& f) {
-                QCOMPARE(f.number(), int(RuntimeFailure::InvalidCall));
-            }
-        } else {
-            QCOMPARE(run(), expected);
+        QString got;
+        try {
+            got = op == u"left" ? left(s, a) : op == u"from" ? from(s, a) : mid(s, a, b);
+        } catch (const RuntimeFailure& f) {
+            QCOMPARE(f.number(), int(RuntimeFailure::InvalidCall));
+            got = QStringLiteral("FAIL");
         }
+        QCOMPARE(got, expected);
     }
 
     void leadingNumber_data()
@@ -167,48 +152,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("s");
         QTest::addColumn<QString>("as");
         QTest::addColumn<QString>("expected"); // the value as text, or the failure number
-        QTest::newRow("int16") << "-1"
-                               << "int16"
-                               << "-1";
-        QTest::newRow("int16 blanks") << " 5 "
-                                      << "int16"
-                                      << "5";
-        QTest::newRow("int16 letters") << "abc"
-                                       << "int16"
-                                       << "13";
-        QTest::newRow("int16 trailing letters") << "5x"
-                                                << "int16"
-                                                << "13";
-        QTest::newRow("int16 empty") << ""
-                                     << "int16"
-                                     << "13";
-        QTest::newRow("int16 too large") << "1e9"
-                                         << "int16"
-                                         << "6";
-        QTest::newRow("int32 port") << "27020"
-                                    << "int32"
-                                    << "27020";
-        QTest::newRow("int32 not a number") << "27o15"
-                                            << "int32"
-                                            << "13";
-        QTest::newRow("single") << "1234.5"
-                                << "single"
-                                << "1234.5";
-        QTest::newRow("single letters") << "left"
-                                        << "single"
-                                        << "13";
-        QTest::newRow("boolean True") << "True"
-                                      << "boolean"
-                                      << "1";
-        QTest::newRow("boolean false any case") << "fALSE"
-                                                << "boolean"
-                                                << "0";
-        QTest::newRow("boolean number") << "-1"
-                                        << "boolean"
-                                        << "1";
-        QTest::newRow("boolean word") << "yes"
-                                      << "boolean"
-                                      << "13";
+        const char* rows[][3] = {
+            {"-1", "int16", "-1"},       {" 5 ", "int16", "5"},    {"abc", "int16", "13"},
+            {"5x", "int16", "13"},       {"", "int16", "13"},      {"1e9", "int16", "6"},
+            {"27020", "int32", "27020"}, {"27o15", "int32", "13"}, {"1234.5", "single", "1234.5"},
+            {"left", "single", "13"},    {"True", "boolean", "1"}, {"fALSE", "boolean", "0"},
+            {"-1", "boolean", "1"},      {"yes", "boolean", "13"},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%s \"%s\"", r[1], r[0]) << r[0] << r[1] << r[2];
     }
     void conversions()
     {
