@@ -58,10 +58,9 @@ private Q_SLOTS:
     void typing()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, kept);
         Fields f;
         QTest::keyClicks(f.your, typed);
-        QCOMPARE(f.your->text(), kept);
+        QTEST(f.your->text(), "kept");
         QCOMPARE(f.notices.count(), 0); // forbidden input is never reported
     }
 
@@ -79,12 +78,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, before);
         QFETCH(QString, pasted);
-        QFETCH(QString, after);
         Fields f;
         f.your->setText(before);
         QApplication::clipboard()->setText(pasted);
         QTest::keyClick(f.your, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(f.your->text(), after);
+        QTEST(f.your->text(), "after");
     }
 
     void leavingTrimsAndEscapeEmpties()

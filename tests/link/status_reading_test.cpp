@@ -49,22 +49,20 @@ private Q_SLOTS:
     void exampleReport()
     {
         QFETCH(bool, recording);
-        QFETCH(QString, demo);
-        QFETCH(int, proxyState);
         SpectatorWatch watch{1, -1};
         const StatusReading r = readStatusReport(example(recording), watch, 0, hundredTwipsEach);
         QCOMPARE(r.outcome, StatusReading::Outcome::Connected);
         QCOMPARE(r.server, QStringLiteral("Cup Server (192.0.2.10)"));
         QCOMPARE(r.delay, QStringLiteral("30 seconds"));
         QCOMPARE(r.map, QStringLiteral("De_Dust2 / 10"));
-        QCOMPARE(r.demoText, demo);
+        QTEST(r.demoText, "demo");
         QCOMPARE(r.showDemoPage, recording);
         QCOMPARE(watch.count, qint16(3));
         QCOMPARE(watch.check, quint8(1));
 
         StatusPanel panel;
         panel.applyConnected(r, false);
-        QCOMPARE(int(panel.ProxyState), proxyState);
+        QTEST(int(panel.ProxyState), "proxyState");
         QCOMPARE(panel.recordEnabled, !recording);
         QCOMPARE(panel.recNowEnabled, !recording);
         QCOMPARE(panel.stopEnabled, recording);
@@ -89,9 +87,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, map);
         QFETCH(QString, players);
-        QFETCH(QString, expected);
         SpectatorWatch watch;
-        QCOMPARE(readStatusReport(example(false, players, map), watch, 0, hundredTwipsEach).map, expected);
+        QTEST(readStatusReport(example(false, players, map), watch, 0, hundredTwipsEach).map, "expected");
     }
 
     void spectators_data()
@@ -142,13 +139,12 @@ private Q_SLOTS:
     void countReadingCutsTheReport()
     {
         QFETCH(int, check);
-        QFETCH(bool, readable);
         SpectatorWatch watch{quint8(check), -1};
         const StatusReading r = readStatusReport(
             report(QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nTotal Slots 32\n"
                                   "Server Name \"x\"\nGame Time 01:00, Map \"de_x.bsp\", Players 2\n")),
             watch, 0, hundredTwipsEach);
-        QCOMPARE(r.outcome == StatusReading::Outcome::Connected, readable);
+        QTEST(r.outcome == StatusReading::Outcome::Connected, "readable");
     }
 
     void announcements_data()
@@ -163,8 +159,7 @@ private Q_SLOTS:
     void announcements()
     {
         QFETCH(int, count);
-        QFETCH(QString, text);
-        QCOMPARE(spectatorAnnouncement(qint16(count)).value_or(QString()), text);
+        QTEST(spectatorAnnouncement(qint16(count)).value_or(QString()), "text");
     }
 
     void unreadableOrOffline_data()
