@@ -114,6 +114,19 @@ public:
         return env;
     }
     QProcess& start() { return start(m_process); }
+    // Starts the program with these settings and waits for its main window on `x`; 0 when none opened.
+    xcb_window_t startToWindow(XDisplay& x, const QByteArray& settingsLines)
+    {
+        writeIni(settingsLines);
+        start();
+        return x.waitForWindow(kTitle, kWaitMs);
+    }
+    // Closes the window as a window manager does; true when the program then ends with status 0.
+    bool closeAndEnd(XDisplay& x, xcb_window_t window)
+    {
+        x.requestClose(window);
+        return finished() && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
     QProcess& startSecond() { return start(m_second); }
     QProcess& process() { return m_process; }
     bool finished(int ms = kWaitMs)

@@ -117,9 +117,7 @@ private Q_SLOTS:
         QVERIFY2(sim.start({QStringLiteral("--recording"), QStringLiteral("match1")}),
                  qPrintable(sim.errorText()));
         ProgramRun run;
-        run.writeIni(stopRow(sim));
-        run.start();
-        const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+        const xcb_window_t window = run.startToWindow(*m_x, stopRow(sim));
         QVERIFY2(window, "the main window did not open");
         OtherClient other;
         other.takeFocus();
@@ -150,8 +148,7 @@ private Q_SLOTS:
         QTest::qWait(1500);
         QCOMPARE(sim.commands().count(stop), 2);
 
-        m_x->requestClose(window);
-        QVERIFY(run.finished());
+        QVERIFY(run.closeAndEnd(*m_x, window));
     }
 
     void combinationHeldByAnotherClientIsRefused()
@@ -174,8 +171,7 @@ private Q_SLOTS:
         const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
         QVERIFY2(window, "the main window did not open");
         QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("1")); // tried again at the next start
-        m_x->requestClose(window);
-        QVERIFY(run.finished());
+        QVERIFY(run.closeAndEnd(*m_x, window));
         other.releaseCtrlShiftF6();
     }
 

@@ -78,10 +78,7 @@ void StartupTest::firstStartWelcomesAndSavesOnClose()
     // The caption of today's window managers carries exactly the title too.
     QCOMPARE(m_x->netWmName(window), kTitle);
 
-    m_x->requestClose(window);
-    QVERIFY2(run.finished(), "the program did not end after its window was closed");
-    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY2(run.closeAndEnd(*m_x, window), "the program did not end after its window was closed");
 
     const QMap<QString, QString> saved = run.settings();
     QCOMPARE(saved.keys().join(u','), QStringLiteral("FirstRun,Left,Top,tPort,tRcon,tServer,tYour"));
@@ -94,9 +91,7 @@ void StartupTest::firstStartWelcomesAndSavesOnClose()
 void StartupTest::secondCopyHandsOverAndEnds()
 {
     ProgramRun run;
-    run.writeIni("FirstRun=False\ntServer=127.0.0.1\n");
-    run.start();
-    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\ntServer=127.0.0.1\n");
     QVERIFY2(window, "the main window did not open");
     const QByteArray before = run.iniText();
 
@@ -111,9 +106,7 @@ void StartupTest::secondCopyHandsOverAndEnds()
     QCOMPARE(m_x->findWindow(kTitle), window);
     QCOMPARE(run.iniText(), before);
 
-    m_x->requestClose(window);
-    QVERIFY(run.finished());
-    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY(run.closeAndEnd(*m_x, window));
     QCOMPARE(run.settings().value(QStringLiteral("tServer")), QStringLiteral("127.0.0.1"));
 }
 
@@ -159,9 +152,7 @@ void StartupTest::refusedStart()
 void StartupTest::windowKeptInsideTheScreen()
 {
     ProgramRun run;
-    run.writeIni("FirstRun=False\nLeft=999999\nTop=999999\n");
-    run.start();
-    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\nLeft=999999\nTop=999999\n");
     QVERIFY2(window, "the main window did not open");
     const QRect r = m_x->geometry(window);
     const QSize screen = m_x->screenSize();
@@ -169,9 +160,7 @@ void StartupTest::windowKeptInsideTheScreen()
              qPrintable(QStringLiteral("window at %1,%2").arg(r.x()).arg(r.y())));
     QVERIFY2(screen.width() - (r.x() + r.width()) <= 1, qPrintable(QString::number(r.x() + r.width())));
     QVERIFY2(screen.height() - (r.y() + r.height()) <= 1, qPrintable(QString::number(r.y() + r.height())));
-    m_x->requestClose(window);
-    QVERIFY(run.finished());
-    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY(run.closeAndEnd(*m_x, window));
 }
 
 void StartupTest::raiseWhileStartingIsIgnored()
@@ -197,9 +186,7 @@ void StartupTest::raiseWhileStartingIsIgnored()
     QVERIFY(pressReturn(welcome));
     const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
     QVERIFY2(window, "the main window did not open");
-    m_x->requestClose(window);
-    QVERIFY(run.finished());
-    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY(run.closeAndEnd(*m_x, window));
 }
 
 void StartupTest::signalEndsThroughShutdown_data()
@@ -213,9 +200,7 @@ void StartupTest::signalEndsThroughShutdown()
 {
     QFETCH(int, signalNumber);
     ProgramRun run;
-    run.writeIni("FirstRun=False\n");
-    run.start();
-    const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+    const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\n");
     QVERIFY2(window, "the main window did not open");
     run.typeServer(*m_x, window, QStringLiteral("127.0.0.9"));
     QCOMPARE(::kill(pid_t(run.process().processId()), signalNumber), 0);
@@ -245,9 +230,7 @@ void StartupTest::displayGoneStillSaves()
 
     ProgramRun run;
     run.setDisplay(display);
-    run.writeIni("FirstRun=False\n");
-    run.start();
-    const xcb_window_t window = x.waitForWindow(kTitle, kWaitMs);
+    const xcb_window_t window = run.startToWindow(x, "FirstRun=False\n");
     QVERIFY2(window, "the main window did not open");
     run.typeServer(x, window, QStringLiteral("127.0.0.8"));
     xvfb.terminate();
@@ -280,9 +263,7 @@ void StartupTest::unsavableSettingsWarnOnce()
     QVERIFY2(window, "the main window did not open");
 
     // Closing saves again and fails again, without a second warning in the way.
-    m_x->requestClose(window);
-    QVERIFY2(run.finished(), "the program did not end: a second warning?");
-    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY2(run.closeAndEnd(*m_x, window), "the program did not end: a second warning?");
 }
 
 QTEST_GUILESS_MAIN(StartupTest)
