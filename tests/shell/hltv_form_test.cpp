@@ -29,15 +29,8 @@ private Q_SLOTS:
         QCOMPARE(w.notices.shown().first().text, QStringLiteral("Welcome to Spectrel by Zovan!"));
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Spectrel by Zovan v1.2.9"));
         QCOMPARE(w.c().tabs()->currentIndex(), 0);
-        for (const char* box : {"cCtrlRec", "cShiftRec", "cCtrlStop", "cShiftStop"})
-            QVERIFY2(w.c().box(box)->isChecked(), box);
-        for (const char* box : {"cAltRec", "cAltStop", "cRHE", "cSHE", "cAutoRefresh", "cAnnounceStart",
-                                "cAnnounceEnd", "cAnnounceSpec"})
-            QVERIFY2(!w.c().box(box)->isChecked(), box);
+        // The boxes and lists keep what the layout gives them (window_layout_test); this one is also grayed.
         QVERIFY(!w.c().box("cAnnounceSpec")->isEnabled());
-        for (const char* list : {"cRecAction", "cStopAction", "cRK", "cSK"})
-            QCOMPARE(w.c().list(list)->currentIndex(), -1);
-        QCOMPARE(w.c().list("cRK")->count(), 61);
         QCOMPARE(w.c().label("lCServer")->text(), QStringLiteral("(not connected / offline)"));
         for (const char* button : {"cRecord", "cStop", "cRecNow", "cStopNow"})
             QVERIFY2(!w.c().button(button)->isEnabled(), button);
