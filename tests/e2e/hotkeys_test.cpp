@@ -3,35 +3,20 @@
 // combination another client holds is refused with the program's warning, and `spectrelctl trigger` runs the
 // same action from the command line.
 
-#include "shell/WindowLayout.h"
+#include "ProgramRun.h"
 #include "support/SimProcess.h"
-#include "support/XDisplay.h"
-
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <xcb/xcb_keysyms.h>
 
+#include <functional>
 #include <memory>
 
 using namespace spectrel;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Spectrel by Zovan v1.2.9");
-constexpr int kWaitMs = 10000;
 constexpr xcb_keysym_t kF6 = 0xffc3;
 constexpr std::uint16_t kCtrlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-
-bool xdotool(const QStringList& args)
-{
-    return QProcess::execute(QStringLiteral("timeout"),
-                             QStringList{QStringLiteral("10"), QStringLiteral("xdotool")} + args) == 0;
-}
 
 // The test's own X client: a window that takes the focus away from the program, and grabs of its own.
 class OtherClient {
@@ -78,131 +63,27 @@ private:
     xcb_keycode_t m_f6 = 0;
 };
 
-// The program with a settings file and home folder of its own (the home folder names its channel).
-class ProgramRun {
-public:
-    explicit ProgramRun(const QByteArray& settings)
-    {
-        QDir(m_home.path()).mkpath(QStringLiteral("config"));
-        QFile f(m_home.filePath(QStringLiteral("config/Spectrel by Zovan.ini")));
-        if (f.open(QIODevice::WriteOnly))
-            f.write("[Settings]\nFirstRun=False\n" + settings);
-    }
-    ~ProgramRun()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        return env;
-    }
-    void start()
-    {
-        m_process.setProcessEnvironment(environment());
-        m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        m_process.start(qEnvironmentVariable("SPECTREL"), {});
-    }
-    // What the program wrote on standard error so far (its log).
-    QByteArray log()
-    {
-        m_process.waitForReadyRead(0);
-        m_log += m_process.readAllStandardError();
-        return m_log;
-    }
-    QString setting(const QString& key) const
-    {
-        QSettings ini(m_home.filePath(QStringLiteral("config/Spectrel by Zovan.ini")), QSettings::IniFormat);
-        return ini.value(QStringLiteral("Settings/") + key).toString();
-    }
-    // spectrelctl as the same user; its exit status.
-    int spectrelctl(const QStringList& args)
-    {
-        QProcess ctl;
-        ctl.setProcessEnvironment(environment());
-        ctl.start(qEnvironmentVariable("SPECTRELCTL"), args);
-        if (!ctl.waitForFinished(kWaitMs))
-            return -1;
-        m_ctlError = ctl.readAllStandardError();
-        return ctl.exitStatus() == QProcess::NormalExit ? ctl.exitCode() : -1;
-    }
-    QByteArray ctlError() const { return m_ctlError; }
-    bool finished()
-    {
-        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(kWaitMs);
-    }
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-    QByteArray m_ctlError;
-    QByteArray m_log;
-};
-
-// Clicks the middle of a control of the window's layout; the twips become pixels by the window's width.
-bool clickControl(XDisplay& x, xcb_window_t window, std::string_view name)
+// Repeats `action` until the simulator has seen `n` commands `command`: a click or a press may come before
+// the window is ready for it (it is mapped before its first paint, and a button is enabled only by a report).
+// Bounded.
+bool repeatUntil(SimProcess& sim, const QString& command, qsizetype n, const std::function<bool()>& action)
 {
-    const double pixelsPerTwip = x.geometry(window).width() / double(kClientWidthTwips);
-    const ControlSpec* spec = findControl(name);
-    int left = spec->rect.left + spec->rect.width / 2;
-    int top = spec->rect.top + spec->rect.height / 2;
-    while (!spec->container.empty() && (spec = findControl(spec->container))) {
-        left += spec->rect.left;
-        top += spec->rect.top;
+    for (int attempt = 0; attempt < 5 && sim.commands().count(command) < n; ++attempt) {
+        if (!action())
+            return false;
+        const QDeadlineTimer deadline(2000);
+        while (sim.commands().count(command) < n && !deadline.hasExpired())
+            sim.waitForCommands(int(sim.commands().size()) + 1, 100);
     }
-    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
-                    QString::number(qRound(left * pixelsPerTwip)),
-                    QString::number(qRound(top * pixelsPerTwip)), QStringLiteral("click"),
-                    QStringLiteral("1")});
-}
-
-// The first page's tab, at the tab control's top-left corner.
-bool clickFirstTab(XDisplay& x, xcb_window_t window)
-{
-    const double pixelsPerTwip = x.geometry(window).width() / double(kClientWidthTwips);
-    const TwipRect tabs = findControl("Tabek")->rect;
-    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
-                    QString::number(qRound(tabs.left * pixelsPerTwip) + 20),
-                    QString::number(qRound(tabs.top * pixelsPerTwip) + 8), QStringLiteral("click"),
-                    QStringLiteral("1")});
+    return sim.commands().count(command) >= n;
 }
 
 // Asks the window for a status report and waits until the simulator saw it; the window learns the proxy's
-// state from the reply. A click may come before the window is ready for it (it is mapped before its first
-// paint): the click is repeated, a bounded number of times.
+// state from the reply.
 bool refresh(XDisplay& x, xcb_window_t window, SimProcess& sim)
 {
-    const qsizetype before = sim.commands().count(QStringLiteral("status"));
-    for (int attempt = 0; attempt < 5 && sim.commands().count(QStringLiteral("status")) == before;
-         ++attempt) {
-        if (!clickControl(x, window, "cRefresh"))
-            return false;
-        const QDeadlineTimer deadline(2000);
-        while (sim.commands().count(QStringLiteral("status")) == before && !deadline.hasExpired())
-            sim.waitForCommands(int(sim.commands().size()) + 1, 100);
-    }
-    return sim.commands().count(QStringLiteral("status")) > before;
-}
-
-// Repeats `press` until the simulator has seen `n` stop commands: the first press may come before the window
-// has read the report that enables its button. Bounded.
-bool pressUntilStopped(SimProcess& sim, qsizetype n, const std::function<bool()>& press)
-{
-    for (int attempt = 0; attempt < 5 && sim.commands().count(QStringLiteral("stoprecording")) < n;
-         ++attempt) {
-        if (!press())
-            return false;
-        const QDeadlineTimer deadline(2000);
-        while (sim.commands().count(QStringLiteral("stoprecording")) < n && !deadline.hasExpired())
-            sim.waitForCommands(int(sim.commands().size()) + 1, 100);
-    }
-    return sim.commands().count(QStringLiteral("stoprecording")) == n;
+    return repeatUntil(sim, QStringLiteral("status"), sim.commands().count(QStringLiteral("status")) + 1,
+                       [&] { return clickControl(x, window, "cRefresh"); });
 }
 
 bool pressCtrlShiftF6()
@@ -211,11 +92,10 @@ bool pressCtrlShiftF6()
 }
 
 // The stop row "Stop now" on CTRL+SHIFT+F6, enabled; the connection fields point at the simulator.
-QByteArray stopRow(const SimProcess& sim, bool enabled)
+QByteArray stopRow(const SimProcess& sim)
 {
-    return "LastTab=1\ntServer=127.0.0.1\ntPort=" + sim.portText().toLatin1() +
-           "\ntRcon=demo\ncStopAction=1\ncCtrlStop=1\ncShiftStop=1\ncAltStop=0\ncSK=41\ncSHE=" +
-           (enabled ? "1" : "0") + "\n";
+    return "FirstRun=False\nLastTab=1\ntServer=127.0.0.1\ntPort=" + sim.portText().toLatin1() +
+           "\ntRcon=demo\ncStopAction=1\ncCtrlStop=1\ncShiftStop=1\ncAltStop=0\ncSK=41\ncSHE=1\n";
 }
 
 } // namespace
@@ -236,40 +116,39 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY2(sim.start({QStringLiteral("--recording"), QStringLiteral("match1")}),
                  qPrintable(sim.errorText()));
-        ProgramRun run(stopRow(sim, true));
-        run.start();
-        const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+        ProgramRun run;
+        const xcb_window_t window = run.startToWindow(*m_x, stopRow(sim));
         QVERIFY2(window, "the main window did not open");
         OtherClient other;
         other.takeFocus();
 
         QVERIFY(refresh(*m_x, window, sim));
-        QVERIFY2(pressUntilStopped(sim, 1, pressCtrlShiftF6), qPrintable(sim.commands().join(u',')));
+        const QString stop = QStringLiteral("stoprecording");
+        QVERIFY2(repeatUntil(sim, stop, 1, pressCtrlShiftF6), qPrintable(sim.commands().join(u',')));
 
         // The trigger from the command line runs the same action.
         QVERIFY(sim.control("record match2"));
         QVERIFY(refresh(*m_x, window, sim));
-        QVERIFY2(pressUntilStopped(sim, 2,
-                                   [&] {
-                                       return run.spectrelctl({"trigger", "stop"}) == 0;
-                                   }),
+        QVERIFY2(repeatUntil(sim, stop, 2,
+                             [&] {
+                                 return run.spectrelctl({"trigger", "stop"}) == 0;
+                             }),
                  qPrintable(sim.commands().join(u',')));
 
         // Unticking the row releases the combination: another client can take it, and the program, which
         // knows the proxy records again, no longer reacts to it.
         QVERIFY(sim.control("record match3"));
         QVERIFY(refresh(*m_x, window, sim));
-        QVERIFY(clickFirstTab(*m_x, window));
+        QVERIFY(clickControl(*m_x, window, "Tabek", {}, QPoint(20, 8))); // the first page's tab
         QVERIFY(clickControl(*m_x, window, "cSHE"));
         QTRY_COMPARE_WITH_TIMEOUT(run.setting(QStringLiteral("cSHE")), QStringLiteral("0"), kWaitMs);
         QVERIFY2(other.grabCtrlShiftF6(), "the program still holds CTRL+SHIFT+F6");
         other.releaseCtrlShiftF6();
         QVERIFY(pressCtrlShiftF6());
         QTest::qWait(1500);
-        QCOMPARE(sim.commands().count(QStringLiteral("stoprecording")), 2);
+        QCOMPARE(sim.commands().count(stop), 2);
 
-        m_x->requestClose(window);
-        QVERIFY(run.finished());
+        QVERIFY(run.closeAndEnd(*m_x, window));
     }
 
     void combinationHeldByAnotherClientIsRefused()
@@ -278,7 +157,8 @@ private Q_SLOTS:
         QVERIFY(other.grabCtrlShiftF6());
         SimProcess sim;
         QVERIFY(sim.start());
-        ProgramRun run(stopRow(sim, true));
+        ProgramRun run;
+        run.writeIni(stopRow(sim));
         run.start();
 
         // Restoring the ticked row at start-up meets the grab: the warning, in a real message box (its text
@@ -286,14 +166,12 @@ private Q_SLOTS:
         const xcb_window_t box = m_x->waitForWindow(kTitle + QStringLiteral(" - Warning"), kWaitMs);
         QVERIFY2(box, "no warning");
         QTRY_VERIFY_WITH_TIMEOUT(run.log().contains("warning: Current hotkey already in use"), kWaitMs);
-        QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(box),
-                         QStringLiteral("key"), QStringLiteral("Return")}));
+        QVERIFY(pressReturn(box));
 
         const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
         QVERIFY2(window, "the main window did not open");
         QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("1")); // tried again at the next start
-        m_x->requestClose(window);
-        QVERIFY(run.finished());
+        QVERIFY(run.closeAndEnd(*m_x, window));
         other.releaseCtrlShiftF6();
     }
 
@@ -310,7 +188,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        ProgramRun nobody("");
+        ProgramRun nobody;
         QCOMPARE(nobody.spectrelctl(args), exitCode);
         QCOMPARE(nobody.ctlError().count('\n'), exitCode == 1 ? 1 : 2);
     }

@@ -52,14 +52,23 @@ struct Fixture {
     }
 };
 
+// A datagram as the proxy frames it: four 0xFF bytes, then the text.
+QByteArray framed(const QByteArray& text)
+{
+    return QByteArray(4, '\xFF') + text;
+}
+
+QByteArray printReply(const char* text)
+{
+    return framed(QByteArray("l") + text + '\0');
+}
+
 // A peer of the test's own: answers the challenge with `challengeReply` (`challengeDelayMs` later on the real
 // clock), then each command with `replies`.
 class ScriptedPeer : public QObject {
 public:
     QUdpSocket socket;
-    QByteArray challengeReply = QByteArray("\xFF\xFF\xFF\xFF"
-                                           "challenge rcon 12345\n\0",
-                                           26);
+    QByteArray challengeReply = framed(QByteArray("challenge rcon 12345\n") + '\0');
     int challengeDelayMs = 0;
     QList<QByteArray> replies;
 
@@ -82,32 +91,11 @@ public:
     QString portText() const { return QString::number(socket.localPort()); }
 };
 
-QByteArray printReply(const char* text)
-{
-    return QByteArray("\xFF\xFF\xFF\xFFl") + text + QByteArray(1, '\0');
-}
-
 } // namespace
 
 class RconLinkTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void statusAgainstSimulator()
-    {
-        SimProcess sim;
-        QVERIFY(sim.start({"--spectators", "3", "--delay", "30", "--map", "de_inferno", "--players", "11"}));
-        Fixture f;
-        f.fields.setPort(sim.portText());
-        f.session.spectators() = SpectatorWatch{1, -1};
-        QVERIFY(f.session.QueryStatus());
-        QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("2"));
-        QCOMPARE(int(f.session.panel().ProxyState), 3);
-        QCOMPARE(f.session.panel().map, QStringLiteral("De_Inferno / 10"));
-        QCOMPARE(int(f.session.spectators().count), 3);
-        QCOMPARE(sim.waitForCommands(1), QStringList{"status"});
-        QVERIFY(f.cues.played().isEmpty());
-    }
-
     void recordAndStopAnnounced_data()
     {
         QTest::addColumn<bool>("announce");
@@ -149,14 +137,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QList<int>>("cues");
         // A proxy says nothing to a wrong password (as when silent); a game server says "Bad rcon_password.".
+        const QList<int> twice{CueFailure, CueFailure};
         QTest::newRow("wrong password, game server") << QStringList{"--game-server-replies"} << "nope"
                                                      << "status" << QList<int>{CueFailure};
         QTest::newRow("silent proxy") << QStringList{"--silent"} << "demo"
                                       << "status" << QList<int>{};
         QTest::newRow("stop while not recording") << QStringList{} << "demo"
-                                                  << "stop" << QList<int>{CueFailure, CueFailure};
+                                                  << "stop" << twice;
         QTest::newRow("record while recording") << QStringList{"--recording", "X-Y"} << "demo"
-                                                << "record" << QList<int>{CueFailure, CueFailure};
+                                                << "record" << twice;
     }
     void refusedRequests()
     {
@@ -259,26 +248,20 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("offline");
         QTest::addColumn<QList<int>>("cues");
-        const QByteArray good("\xFF\xFF\xFF\xFF"
-                              "challenge rcon 99\n",
-                              22);
-        QTest::newRow("challenge without line feed") << QByteArray("\xFF\xFF\xFF\xFF"
-                                                                   "challenge rcon 99\0",
-                                                                   22)
-                                                     << QByteArray() << true << QList<int>{};
-        QTest::newRow("5 characters") << good << QByteArray("\xFF\xFF\xFF\xFFl", 5) << false << QList<int>{};
+        const QByteArray good = framed("challenge rcon 99\n");
+        const QByteArray noLineFeed = framed(QByteArray("challenge rcon 99") + '\0');
+        const QByteArray noName =
+            printReply("--- HLTV Status ---\nConnected to Game Server 1.2.3.4, Delay 5\nGame Time x");
+        QTest::newRow("challenge without line feed") << noLineFeed << QByteArray() << true << QList<int>{};
+        QTest::newRow("5 characters") << good << framed("l") << false << QList<int>{};
         QTest::newRow("unrecognised")
             << good << printReply("Unknown command") << false << QList<int>{CueFailure};
-        QTest::newRow("report without server name")
-            << good
-            << printReply("--- HLTV Status ---\nConnected to Game Server 1.2.3.4, Delay 5\nGame Time x")
-            << true << QList<int>{};
+        QTest::newRow("report without server name") << good << noName << true << QList<int>{};
     }
     void malformedReplies()
     {
         QFETCH(QByteArray, challengeReply);
         QFETCH(QByteArray, reply);
-        QFETCH(bool, offline);
         QFETCH(QList<int>, cues);
         ScriptedPeer peer;
         peer.challengeReply = challengeReply;
@@ -288,7 +271,7 @@ private Q_SLOTS:
         f.fields.setPort(peer.portText());
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.session.link().PendingCommand(), QStringLiteral("error"));
-        QCOMPARE(f.offlineCalls > 0, offline);
+        QTEST(f.offlineCalls > 0, "offline");
         QCOMPARE(f.cues.played(), cues);
         QVERIFY(f.trapped.isEmpty());
         QCOMPARE(f.manual.nowMs(), 0); // each ends at once, not at the time-out
@@ -311,37 +294,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("notice");
         QTest::addColumn<bool>("fieldsCleared");
         QTest::addColumn<bool>("offline");
-        QTest::newRow("port not a number") << "127.0.0.1"
-                                           << "27o15"
-                                           << "Invalid server or port specified   " << true << false;
-        QTest::newRow("host that does not resolve")
-            << "nonexistent.invalid"
-            << "27015"
-            << "No internet connection or HLTV server not running   " << false << true;
-        QTest::newRow("port out of range")
-            << "127.0.0.1"
-            << "70000"
-            << "No internet connection or HLTV server not running   " << false << true;
-        QTest::newRow("fields fail the check") << "ab"
-                                               << "27015"
-                                               << "Invalid server specified   " << false << false;
+        const QString unreachable = QStringLiteral("No internet connection or HLTV server not running   ");
+        const auto row = [](const char* name, const char* server, const char* port, const QString& notice,
+                            bool cleared, bool offline) {
+            QTest::newRow(name) << server << port << notice << cleared << offline;
+        };
+        row("port not a number", "127.0.0.1", "27o15", "Invalid server or port specified   ", true, false);
+        row("host that does not resolve", "nonexistent.invalid", "27015", unreachable, false, true);
+        row("port out of range", "127.0.0.1", "70000", unreachable, false, true);
+        row("fields fail the check", "ab", "27015", "Invalid server specified   ", false, false);
     }
     void sendFailures()
     {
         QFETCH(QString, server);
         QFETCH(QString, port);
-        QFETCH(QString, notice);
-        QFETCH(bool, fieldsCleared);
-        QFETCH(bool, offline);
         Fixture f;
         f.fields.setServer(server);
         f.fields.setPort(port);
         f.notices.whileShown([&](const ScriptedNotices::Shown&) { f.timeOutSoon(); }); // for those that wait
         QVERIFY(!f.session.QueryStatus());
         QCOMPARE(f.notices.count(), 1);
-        QCOMPARE(f.notices.lastText(), notice);
-        QCOMPARE(f.fields.serverText().isEmpty() && f.fields.portText().isEmpty(), fieldsCleared);
-        QCOMPARE(f.offlineCalls > 0, offline);
+        QTEST(f.notices.lastText(), "notice");
+        QTEST(f.fields.serverText().isEmpty() && f.fields.portText().isEmpty(), "fieldsCleared");
+        QTEST(f.offlineCalls > 0, "offline");
         QVERIFY(f.trapped.isEmpty());
     }
 

@@ -85,8 +85,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, reply);
         QFETCH(bool, slotEmpty);
-        QFETCH(ReplyKind, kind);
-        QCOMPARE(classifyReply(reply, slotEmpty), kind);
+        QTEST(classifyReply(reply, slotEmpty), "kind");
     }
 };
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 using namespace spectrel;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,17 +46,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("body");
-        QTest::newRow("ending in three blanks gets six") << "already recording   "
-                                                         << "already recording      ";
-        QTest::newRow("two lines") << "A\r\nB"
-                                   << "A   \r\nB   ";
-        QTest::newRow("empty") << ""
-                               << "   ";
+        QTest::newRow("ending in three blanks gets six")
+            << u"already recording   "_s << u"already recording      "_s;
+        QTest::newRow("two lines") << u"A\r\nB"_s << u"A   \r\nB   "_s;
+        QTest::newRow("empty") << u""_s << u"   "_s;
         // Only the CR LF pair is a line break; lone LF or CR stay as they are.
-        QTest::newRow("lone LF and CR") << "A\nB\rC"
-                                        << "A\nB\rC   ";
-        QTest::newRow("CR before the pair") << "A\r\r\nB"
-                                            << "A\r   \r\nB   ";
+        QTest::newRow("lone LF and CR") << u"A\nB\rC"_s << u"A\nB\rC   "_s;
+        QTest::newRow("CR before the pair") << u"A\r\r\nB"_s << u"A\r   \r\nB   "_s;
     }
     void body()
     {
@@ -96,7 +93,6 @@ private Q_SLOTS:
         QFETCH(int, icon);
         QFETCH(int, buttons);
         QFETCH(int, press);
-        QFETCH(int, answer);
         QWidget owner;
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
@@ -140,7 +136,7 @@ private Q_SLOTS:
                                 : buttons & QMessageBox::Yes ? int(QMessageBox::Yes)
                                                              : int(QMessageBox::Ok));
         QCOMPARE(parent, &owner);
-        QCOMPARE(result, answer);
+        QTEST(result, "answer");
         QVERIFY(!QApplication::activeModalWidget());
     }
 

@@ -40,13 +40,6 @@ public:
         m_now = std::max(m_now, target);
     }
 
-    // Active timers (for a test that checks that nothing is left running).
-    int activeTimers() const
-    {
-        return int(std::count_if(m_timers.begin(), m_timers.end(),
-                                 [](const ManualTimer* t) { return t->m_active; }));
-    }
-
 private:
     class ManualTimer : public Timer {
     public:

@@ -12,8 +12,6 @@ public:
     void PlayCue(int id) override { m_played.append(id); }
 
     const QList<int>& played() const { return m_played; }
-    // The last cue asked for, 0 when none.
-    int last() const { return m_played.isEmpty() ? 0 : m_played.last(); }
     void clear() { m_played.clear(); }
 
 private:

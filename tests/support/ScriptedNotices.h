@@ -37,12 +37,6 @@ public:
     int count() const { return int(m_shown.size()); }
     // The text of the last notice, empty when none was shown.
     QString lastText() const { return m_shown.isEmpty() ? QString() : m_shown.last().text; }
-    int pendingAnswers() const { return int(m_answers.size()); }
-    void clear()
-    {
-        m_shown.clear();
-        m_answers.clear();
-    }
 
 private:
     QList<Shown> m_shown;

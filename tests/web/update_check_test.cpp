@@ -3,6 +3,7 @@
 #include "core/SettingsKeys.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedNotices.h"
+#include "support/TestDoubles.h"
 #include "text/RuntimeFailure.h"
 #include "web/AddressOpener.h"
 #include "web/QuickLinks.h"
@@ -86,17 +87,6 @@ private:
     QTcpServer m_server;
 };
 
-class MemoryStore : public SettingsStore {
-public:
-    QHash<QString, QString> values;
-    QString read(const QString& key, const QString& def) const override
-    {
-        return values.value(key.toLower(), def);
-    }
-    void write(const QString& key, const QString& value) override { values.insert(key.toLower(), value); }
-    void deleteSection() override { values.clear(); }
-};
-
 class RecordingOpener : public AddressOpener {
 public:
     QStringList opened;
@@ -112,7 +102,7 @@ struct Check {
     HttpServer server;
     ManualClock clock;
     TextDownload download{clock};
-    MemoryStore store;
+    MemorySettings store;
     ScriptedNotices notices;
     RecordingOpener opener;
     UpdateCheck check{download, store, notices, opener, {server.address(), QStringLiteral("built.in/home")}};
@@ -135,51 +125,39 @@ private Q_SLOTS:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("notice"); // the first words of the notice, empty for none
         QTest::addColumn<QString>("home");   // Home afterwards
-        QTest::newRow("8 offers") << QByteArray("new.host/dl\n8") << 0 << 1
-                                  << "New version of Spectrel by Zovan"
-                                  << "new.host/dl";
-        QTest::newRow("7 from the button")
-            << QByteArray("new.host/dl\n7") << 1 << 1 << "This is the latest version of Spectrel by Zovan"
-            << "new.host/dl";
-        QTest::newRow("7 by itself is silent") << QByteArray("new.host/dl\n7") << 0 << 1 << ""
-                                               << "new.host/dl";
-        QTest::newRow("same home but for case") << QByteArray("BUILT.IN/Home\n7") << 0 << 1 << ""
-                                                << "";
-        QTest::newRow("CR LF keeps the CR") << QByteArray("a.b/c\r\n8\r\n") << 0 << 1 << "New version"
-                                            << "a.b/c\r";
-        QTest::newRow("12 and letters") << QByteArray("ab\n12abc") << 0 << 1 << "New version"
-                                        << "ab";
-        QTest::newRow("letters only read as 0") << QByteArray("ab\nxyz") << 1 << 1 << "This is the latest"
-                                                << "ab";
-        QTest::newRow("line feed at position 3") << QByteArray("ab\n8 ") << 0 << 1 << "New version"
-                                                 << "ab";
-        QTest::newRow("line feed at position 2") << QByteArray("a\n8xx") << 1 << 0 << ""
-                                                 << "";
-        QTest::newRow("4 characters") << QByteArray("ab\n8") << 1 << 0 << ""
-                                      << "";
-        QTest::newRow("empty") << QByteArray() << 1 << 0 << ""
-                               << "";
-        QTest::newRow("NUL bytes are characters")
-            << QByteArray("a\0b\n9", 5) << 0 << 1 << "New version" << QString::fromLatin1("a\0b", 3);
-        QTest::newRow("64 KiB") << QByteArray("big.host\n7\n") + QByteArray(65536, 'x') << 1 << 1
-                                << "This is the latest"
-                                << "big.host";
-        QTest::newRow("first line of 254")
-            << QByteArray(254, 'h') + "\n7" << 0 << 1 << "" << QString(254, u'h');
-        QTest::newRow("release 255") << QByteArray("ab\n255") << 0 << 1 << "New version"
-                                     << "ab";
+        const auto row = [](const char* name, const QByteArray& body, int manual, int result,
+                            const char* notice, const QString& home) {
+            QTest::newRow(name) << body << manual << result << notice << home;
+        };
+        const char* newer = "New version of Spectrel by Zovan";
+        const char* latest = "This is the latest version of Spectrel by Zovan";
+        row("8 offers", "new.host/dl\n8", 0, 1, newer, "new.host/dl");
+        row("7 from the button", "new.host/dl\n7", 1, 1, latest, "new.host/dl");
+        row("7 by itself is silent", "new.host/dl\n7", 0, 1, "", "new.host/dl");
+        row("same home but for case", "BUILT.IN/Home\n7", 0, 1, "", "");
+        row("CR LF keeps the CR", "a.b/c\r\n8\r\n", 0, 1, newer, "a.b/c\r");
+        row("12 and letters", "ab\n12abc", 0, 1, newer, "ab");
+        row("letters only read as 0", "ab\nxyz", 1, 1, latest, "ab");
+        row("line feed at position 3", "ab\n8 ", 0, 1, newer, "ab");
+        row("line feed at position 2", "a\n8xx", 1, 0, "", "");
+        row("4 characters", "ab\n8", 1, 0, "", "");
+        row("empty", "", 1, 0, "", "");
+        row("NUL bytes are characters", QByteArray("a\0b\n9", 5), 0, 1, newer,
+            QString::fromLatin1("a\0b", 3));
+        row("64 KiB", QByteArray("big.host\n7\n") + QByteArray(65536, 'x'), 1, 1, latest, "big.host");
+        row("first line of 254", QByteArray(254, 'h') + "\n7", 0, 1, "", QString(254, u'h'));
+        row("release 255", "ab\n255", 0, 1, newer, "ab");
     }
     void bodies()
     {
         QFETCH(QByteArray, body);
         QFETCH(int, manual);
-        QFETCH(int, result);
         QFETCH(QString, notice);
         QFETCH(QString, home);
         Check c;
         c.server.body = body;
         c.notices.answerNext(AnswerNo);
-        QCOMPARE(int(c.check.CheckForUpdates(std::uint8_t(manual))), result);
+        QTEST(int(c.check.CheckForUpdates(std::uint8_t(manual))), "result");
         QCOMPARE(c.notices.count(), notice.isEmpty() ? 0 : 1);
         if (!notice.isEmpty())
             QVERIFY2(c.notices.lastText().startsWith(notice), qPrintable(c.notices.lastText()));
@@ -244,7 +222,6 @@ private Q_SLOTS:
     void misbehavingServers()
     {
         QFETCH(int, mode);
-        QFETCH(int, result);
         QFETCH(bool, slow);
         Check c;
         c.server.mode = HttpServer::Mode(mode);
@@ -260,7 +237,7 @@ private Q_SLOTS:
         // The time-out runs on the test's clock: ten seconds pass once a silent server has been waited for.
         if (c.server.mode == HttpServer::Mode::Silent)
             QTimer::singleShot(300, [&] { c.clock.advance(TextDownload::kTimeoutMs); });
-        QCOMPARE(int(c.check.CheckForUpdates(0)), result);
+        QTEST(int(c.check.CheckForUpdates(0)), "result");
         QVERIFY(!slow || (servedMeanwhile > 0 && waitCursor));
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QCOMPARE(c.notices.count(), 0);
