@@ -65,16 +65,7 @@ bool ClanFields::KeyDown(QLineEdit* field, const QKeyEvent* key)
         field->clear();
         return true;
     }
-    bool offersText = false;
-    if (!m_clip.retrying([&] {
-            bool busy = false;
-            offersText = m_clip.clipboard().hasText(busy);
-            return !busy;
-        }))
-        return false;
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-    if (mods != Qt::ControlModifier || !offersText || !field->hasSelectedText())
+    if (!m_clip.ctrlKeyWithText(key) || !field->hasSelectedText())
         return false;
     if (key->key() == Qt::Key_C) {
         m_clip.copySelection(field);

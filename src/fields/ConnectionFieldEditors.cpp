@@ -96,16 +96,7 @@ bool ConnectionFieldEditors::KeyDown(QLineEdit* field, const QKeyEvent* key)
     }
     if (field == m_password)
         return false;
-    bool offersText = false;
-    if (!m_clip.retrying([&] {
-            bool busy = false;
-            offersText = m_clip.clipboard().hasText(busy);
-            return !busy;
-        }))
-        return false;
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-    if (mods != Qt::ControlModifier || !offersText)
+    if (!m_clip.ctrlKeyWithText(key))
         return false;
     switch (key->key()) {
     case Qt::Key_V: {

@@ -4,6 +4,7 @@
 #include "fields/Clipboard.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace spectrel {
@@ -17,6 +18,20 @@ bool FieldClipboard::retrying(const std::function<bool()>& step)
             return false;
     }
     return true;
+}
+
+bool FieldClipboard::ctrlKeyWithText(const QKeyEvent* key)
+{
+    bool offersText = false;
+    if (!retrying([&] {
+            bool busy = false;
+            offersText = m_clipboard.hasText(busy);
+            return !busy;
+        }))
+        return false;
+    const Qt::KeyboardModifiers mods =
+        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    return mods == Qt::ControlModifier && offersText;
 }
 
 void FieldClipboard::copySelection(QLineEdit* field)

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace spectrel {
@@ -18,6 +19,9 @@ public:
     Clipboard& clipboard() { return m_clipboard; }
     // Runs `step` until it succeeds or the user cancels; false when cancelled.
     bool retrying(const std::function<bool()>& step);
+    // Every key but Escape asks the clipboard whether it offers text (a busy one offers Retry); true when the
+    // key came with Ctrl alone and the clipboard offers text: only then do the fields' clipboard keys act.
+    bool ctrlKeyWithText(const QKeyEvent* key);
     // The field's selection onto the emptied clipboard, letting pending events run after each step.
     void copySelection(QLineEdit* field);
 
