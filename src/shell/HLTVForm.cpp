@@ -504,29 +504,22 @@ void HLTVForm::HotkeyDispatch(int id)
 {
     const int position =
         m_controls.list(id == HotkeyBinding::RecordHotkeyId ? "cRecAction" : "cStopAction")->currentIndex();
-    const HotkeyAction action = hotkeyAction(id, position);
-    static constexpr const char* kButtons[] = {nullptr, "cRecord", "cRecNow", "cStop", "cStopNow"};
-    const char* button = kButtons[int(action)];
-    if (!button || !m_controls.button(button)->isEnabled()) {
+    // By action: the button that must be enabled, and what its click runs.
+    struct Target {
+        const char* button;
+        void (HLTVForm::*click)();
+    };
+    static constexpr Target kTargets[] = {{nullptr, nullptr},
+                                          {"cRecord", &HLTVForm::cRecord_Click},
+                                          {"cRecNow", &HLTVForm::cRecNow_Click},
+                                          {"cStop", &HLTVForm::cStop_Click},
+                                          {"cStopNow", &HLTVForm::cStopNow_Click}};
+    const Target& target = kTargets[int(hotkeyAction(id, position))];
+    if (!target.button || !m_controls.button(target.button)->isEnabled()) {
         qCInfo(lcHotkeys) << "hotkey" << id << "pressed; nothing to run";
         return;
     }
-    switch (action) {
-    case HotkeyAction::Record:
-        cRecord_Click();
-        break;
-    case HotkeyAction::RecordNow:
-        cRecNow_Click();
-        break;
-    case HotkeyAction::Stop:
-        cStop_Click();
-        break;
-    case HotkeyAction::StopNow:
-        cStopNow_Click();
-        break;
-    case HotkeyAction::None:
-        break;
-    }
+    (this->*target.click)();
 }
 
 // ---- pages, deleting the settings, the update timer ------------------------------------------------------
