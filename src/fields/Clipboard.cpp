@@ -1,20 +1,33 @@
 #include "fields/Clipboard.h"
 
+#include "fields/ClipboardProbe.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 
 namespace spectrel {
 
+namespace {
+
+// How long a key press in a field may wait for the clipboard's owner before the clipboard counts as busy.
+constexpr int kOwnerAnswerMs = 250;
+
+} // namespace
+
 bool SystemClipboard::hasText(bool& busy)
 {
-    busy = false;
+    busy = !clipboardOwnerAnswers(kOwnerAnswerMs);
+    if (busy)
+        return false;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     return data && data->hasText();
 }
 
 bool SystemClipboard::text(QString& text)
 {
+    if (!clipboardOwnerAnswers(kOwnerAnswerMs))
+        return false;
     text = QGuiApplication::clipboard()->text();
     return true;
 }

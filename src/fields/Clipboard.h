@@ -17,8 +17,8 @@ public:
     virtual bool setText(const QString& text) = 0;
 };
 
-// The desktop's clipboard through Qt. It is never busy on X11; on Windows a busy clipboard makes Qt's own
-// calls fail quietly, which leaves the clipboard as it was.
+// The desktop's clipboard through Qt. On X11 it is busy when the program holding it does not answer in a
+// moment; on Windows a busy clipboard makes Qt's own calls fail quietly, leaving the clipboard as it was.
 class SystemClipboard : public Clipboard {
 public:
     bool hasText(bool& busy) override;

@@ -27,7 +27,9 @@ std::optional<int> typedCode(const QKeyEvent* key)
     if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && key->key() >= Qt::Key_A &&
         key->key() <= Qt::Key_Z)
         return key->key() - Qt::Key_A + 1;
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
+    // Delete comes with the text "\x7f" but types nothing: like the arrows, it edits.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Delete ||
+        key->text().isEmpty() || key->text() == QStringLiteral("\x7f"))
         return std::nullopt;
     return text::codePageCode(key->text().front());
 }

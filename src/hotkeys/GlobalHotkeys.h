@@ -15,6 +15,9 @@ public:
 
     using QObject::QObject;
 
+    // The main window, as the platform knows it (its native id), that owns the registrations made after this
+    // call; backends whose registrations belong to no window ignore it.
+    virtual void setOwnerWindow(quintptr /*window*/) {}
     // Registers `virtualKey` (a Windows virtual-key code) with the modifiers of `mask` under `id`. False when
     // the platform refuses: another program holds the combination, the keyboard lacks the key, or the
     // session has no global hotkeys at all (see available()).

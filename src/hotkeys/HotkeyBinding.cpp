@@ -69,6 +69,7 @@ void HotkeyBinding::enableBoxChanged(HotkeySlot slot, int boxValue, bool startup
         if (registered == 1)
             m_s.hotkeys.unregisterHotkey(hotkeyId(slot));
         registered = 0;
+        held(slot) = {};
         return;
     }
 
@@ -93,13 +94,18 @@ void HotkeyBinding::enableBoxChanged(HotkeySlot slot, int boxValue, bool startup
         return;
     }
 
-    registered = m_s.hotkeys.registerHotkey(hotkeyId(slot), mask, keyCode) ? 1 : 0;
+    // X would let the program grab its own grab a second time: the other row's combination counts as held.
+    const Combination wanted{mask, keyCode};
+    const bool heldByOtherRow = heldByOther(slot) == wanted;
+    registered = !heldByOtherRow && m_s.hotkeys.registerHotkey(hotkeyId(slot), mask, keyCode) ? 1 : 0;
+    if (registered == 1)
+        held(slot) = wanted;
     qCInfo(lcHotkeys) << "hotkey" << hotkeyId(slot) << "mask" << mask << "key" << keyCode
                       << (registered ? "registered" : "refused");
     if (registered == 0) {
         m_s.cues.PlayCue(CueFailure);
-        refuse(m_s.hotkeys.available() ? QStringLiteral("Current hotkey already in use   ")
-                                       : noHotkeysWarning(slot));
+        refuse(heldByOtherRow || m_s.hotkeys.available() ? QStringLiteral("Current hotkey already in use   ")
+                                                         : noHotkeysWarning(slot));
     }
 }
 
@@ -117,6 +123,7 @@ void HotkeyBinding::unregisterAll()
         m_s.hotkeys.unregisterHotkey(StopHotkeyId);
     RecordHotkeySet = 0;
     StopHotkeySet = 0;
+    m_held[0] = m_held[1] = {};
 }
 
 HotkeyAction hotkeyAction(int hotkeyId, int actionPosition)

@@ -64,10 +64,19 @@ public:
     std::uint8_t StopHotkeySet = 0;
 
 private:
+    // A combination as the platform holds it for a slot; an empty one (key 0) while the slot holds none.
+    struct Combination {
+        int mask = 0;
+        int keyCode = 0;
+        bool operator==(const Combination&) const = default;
+    };
     std::uint8_t& registeredFlag(HotkeySlot slot);
+    Combination& held(HotkeySlot slot) { return m_held[slot == HotkeySlot::Record ? 0 : 1]; }
+    const Combination& heldByOther(HotkeySlot slot) { return m_held[slot == HotkeySlot::Record ? 1 : 0]; }
     void refuse(const QString& warning);
 
     Services m_s;
+    Combination m_held[2];
 };
 
 // The platform modifier mask of a row: ALT 1, CTRL 2, SHIFT 4 for each ticked box.

@@ -10,15 +10,17 @@ namespace spectrel {
 
 namespace {
 
-// RegisterHotKey for the GUI thread; WM_HOTKEY is a thread message, seen by the native event filter.
+// RegisterHotKey for the main window; Qt's window procedure hands WM_HOTKEY to the native event filter, also
+// while Windows moves the window in a loop of its own.
 class WindowsHotkeys : public GlobalHotkeys, private QAbstractNativeEventFilter {
 public:
     WindowsHotkeys() { QCoreApplication::instance()->installNativeEventFilter(this); }
 
+    void setOwnerWindow(quintptr window) override { m_window = reinterpret_cast<void*>(window); }
     bool registerHotkey(int id, int mask, int virtualKey) override
     {
         unregisterHotkey(id);
-        if (!win32::registerHotkey(id, mask, virtualKey))
+        if (!win32::registerHotkey(m_window, id, mask, virtualKey))
             return false;
         m_ids.insert(id);
         return true;
@@ -26,7 +28,7 @@ public:
     void unregisterHotkey(int id) override
     {
         if (m_ids.erase(id) > 0)
-            win32::unregisterHotkey(id);
+            win32::unregisterHotkey(m_window, id);
     }
     bool available() const override { return true; }
 
@@ -46,6 +48,7 @@ private:
     }
 
     std::set<int> m_ids;
+    void* m_window = nullptr;
 };
 
 } // namespace

@@ -4,15 +4,15 @@
 
 namespace spectrel::win32 {
 
-bool registerHotkey(int id, int mask, int virtualKey)
+bool registerHotkey(void* window, int id, int mask, int virtualKey)
 {
     const UINT modifiers = static_cast<UINT>(mask) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT);
-    return RegisterHotKey(nullptr, id, modifiers, static_cast<UINT>(virtualKey)) != FALSE;
+    return RegisterHotKey(static_cast<HWND>(window), id, modifiers, static_cast<UINT>(virtualKey)) != FALSE;
 }
 
-void unregisterHotkey(int id)
+void unregisterHotkey(void* window, int id)
 {
-    UnregisterHotKey(nullptr, id);
+    UnregisterHotKey(static_cast<HWND>(window), id);
 }
 
 int hotkeyIdOf(const void* message)

@@ -110,10 +110,9 @@ Recorder::Outcome Recorder::refuse(const QString& warning)
 
 void Recorder::startCountdown(std::uint8_t mode, qint64 pressedAt)
 {
-    std::int16_t seconds = countdown::delaySeconds(m_session.panel().delay);
-    // A negative delay counts as none: the command goes out at the first tick, and the label says 0.
-    if (seconds < 0)
-        seconds = 0;
+    // The label shows the delay as read, negative too; a negative one counts down past zero at the first
+    // tick, so the command goes out then.
+    const std::int16_t seconds = countdown::delaySeconds(m_session.panel().delay);
     m_countdownSeconds = seconds;
     showCountdown(countdown::counting(mode, seconds));
     m_countdownMode = mode;

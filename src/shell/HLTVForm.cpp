@@ -93,7 +93,7 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
                    GlobalHotkeys& hotkeys, AddressOpener& opener, const UpdateCheck::Addresses& updates,
                    QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
-      m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
+      m_hotkeys(hotkeys), m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
     setObjectName(QStringLiteral("HLTVForm"));
     const double pxPerTwip = pixelsPerTwip(screen());
@@ -208,6 +208,7 @@ bool HLTVForm::Form_Load()
             m_controls.field(name(key))->setText(readText(m_settings, key));
 
         FillKeyLists();
+        m_hotkeys.setOwnerWindow(quintptr(winId())); // the hotkeys restored next belong to this window
         restoreSettings();
         const QCursor hand(QPixmap(QStringLiteral(":/resources/hand.png")), 6, 0); // the finger tip points
         for (int i = 0; i < 7; ++i)
@@ -431,7 +432,8 @@ void HLTVForm::Timer30_Timer()
 void HLTVForm::untickAutoRefresh()
 {
     AutoRefreshByUser = 0;
-    box(SettingKey::cAutoRefresh)->setChecked(false);
+    // setCheckState, not setChecked: inside the box's own click Qt would not report the change.
+    box(SettingKey::cAutoRefresh)->setCheckState(Qt::Unchecked);
     AutoRefreshByUser = 1;
 }
 
@@ -497,7 +499,9 @@ HotkeyRow HLTVForm::hotkeyRow(HotkeySlot slot) const
 
 void HLTVForm::clearEnableBox(HotkeySlot slot)
 {
-    box(slot == HotkeySlot::Record ? SettingKey::cRHE : SettingKey::cSHE)->setChecked(false);
+    // setCheckState, not setChecked: a box refused from inside its own click must still report the change,
+    // so that its handler stores "0".
+    box(slot == HotkeySlot::Record ? SettingKey::cRHE : SettingKey::cSHE)->setCheckState(Qt::Unchecked);
 }
 
 void HLTVForm::HotkeyDispatch(int id)

@@ -138,6 +138,7 @@ private:
     Cues& m_cues;
     SettingsStore& m_settings;
     Clock& m_clock;
+    GlobalHotkeys& m_hotkeys;
     ErrorTrap m_trap;
     double m_twipsPerPixel = 15.0;
     FormControls m_controls;

@@ -2,6 +2,7 @@
 
 #include "shell/WindowLayout.h"
 #include "support/XDisplay.h"
+#include "support/Xdotool.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,20 +18,6 @@ namespace spectrel {
 
 const QString kTitle = QStringLiteral("Spectrel by Zovan v1.2.9");
 constexpr int kWaitMs = 10000;
-
-// Runs xdotool on `display` (the tests' own when empty), bounded in time.
-inline bool xdotool(const QStringList& arguments, const QString& display = {})
-{
-    QProcess p;
-    if (!display.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display);
-        p.setProcessEnvironment(env);
-    }
-    p.start(QStringLiteral("timeout"),
-            QStringList{QStringLiteral("10"), QStringLiteral("xdotool")} + arguments);
-    return p.waitForFinished(15000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 // Presses Return in `window` (a notice): the focus is put there first, as no window manager does it.
 inline bool pressReturn(xcb_window_t window)

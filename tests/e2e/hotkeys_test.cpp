@@ -175,6 +175,62 @@ private Q_SLOTS:
         other.releaseCtrlShiftF6();
     }
 
+    // A tick refused because the row is incomplete clears the box and stores "0", so that the next click
+    // ticks it and is refused again; real clicks on the real box.
+    void refusedTickStoresClear_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QByteArray>("warning");
+        QTest::newRow("no key chosen") << QByteArray("cStopAction=1\ncCtrlStop=1\ncShiftStop=1\n")
+                                       << QByteArray("warning: No stopping action or hotkey selected");
+        QTest::newRow("no modifier") << QByteArray(
+                                            "cStopAction=1\ncSK=41\ncCtrlStop=0\ncAltStop=0\ncShiftStop=0\n")
+                                     << QByteArray("warning: At least one special key must be selected");
+    }
+    void refusedTickStoresClear()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(QByteArray, warning);
+        ProgramRun run;
+        const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\nLastTab=0\ncSHE=0\n" + row);
+        QVERIFY2(window, "the main window did not open");
+        for (int click = 1; click <= 2; ++click) {
+            QVERIFY(clickControl(*m_x, window, "cSHE"));
+            const xcb_window_t box = m_x->waitForWindow(kTitle + QStringLiteral(" - Warning"), kWaitMs);
+            QVERIFY2(box, qPrintable(QStringLiteral("no warning at click %1").arg(click)));
+            QTRY_COMPARE_WITH_TIMEOUT(run.log().count(warning), click, kWaitMs);
+            QVERIFY(pressReturn(box));
+            QTRY_VERIFY_WITH_TIMEOUT(!m_x->findWindow(kTitle + QStringLiteral(" - Warning")), kWaitMs);
+            QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("0"));
+        }
+        QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
+    // Both rows on CTRL+SHIFT+F6: the stop row is refused as if another program held it, and unticking it
+    // leaves the record row's grab in place.
+    void combinationOfTheOtherRowIsRefused()
+    {
+        ProgramRun run;
+        const xcb_window_t window = run.startToWindow(
+            *m_x, "FirstRun=False\nLastTab=0\ncRecAction=1\ncCtrlRec=1\ncShiftRec=1\ncRK=41\ncRHE=1\n"
+                  "cStopAction=1\ncCtrlStop=1\ncShiftStop=1\ncSK=41\ncSHE=0\n");
+        QVERIFY2(window, "the main window did not open");
+        OtherClient other;
+        QVERIFY2(!other.grabCtrlShiftF6(), "the record row does not hold CTRL+SHIFT+F6");
+
+        QVERIFY(clickControl(*m_x, window, "cSHE"));
+        const xcb_window_t box = m_x->waitForWindow(kTitle + QStringLiteral(" - Warning"), kWaitMs);
+        QVERIFY2(box, "no warning");
+        QTRY_VERIFY_WITH_TIMEOUT(run.log().contains("warning: Current hotkey already in use"), kWaitMs);
+        QVERIFY(pressReturn(box));
+        QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("1"));
+
+        QVERIFY(clickControl(*m_x, window, "cSHE"));
+        QTRY_COMPARE_WITH_TIMEOUT(run.setting(QStringLiteral("cSHE")), QStringLiteral("0"), kWaitMs);
+        QVERIFY2(!other.grabCtrlShiftF6(), "unticking the stop row released the record row's grab");
+        QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
     void triggerWithoutWindow_data()
     {
         QTest::addColumn<QStringList>("args");

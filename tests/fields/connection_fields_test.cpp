@@ -7,6 +7,7 @@
 #include "fields/FieldHook.h"
 #include "support/TestDoubles.h"
 #include "support/TestWindow.h"
+#include "support/Xdotool.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
+
+#include <xcb/xcb.h>
+
+#include <cstring>
 
 using namespace spectrel;
 using namespace Qt::StringLiterals;
@@ -62,6 +67,29 @@ public:
     }
 };
 
+// Another X client that takes the clipboard and then never answers a question about it, as a program that
+// hangs does.
+class HungClipboardOwner {
+public:
+    HungClipboardOwner() : m_c(xcb_connect(nullptr, nullptr))
+    {
+        const char name[] = "CLIPBOARD";
+        xcb_intern_atom_reply_t* clipboard =
+            xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, std::strlen(name), name), nullptr);
+        const xcb_window_t window = xcb_generate_id(m_c);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, window,
+                          xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(m_c, window, clipboard->atom, XCB_CURRENT_TIME);
+        std::free(clipboard);
+        std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)); // a round trip
+    }
+    ~HungClipboardOwner() { xcb_disconnect(m_c); }
+
+private:
+    xcb_connection_t* m_c;
+};
+
 } // namespace
 
 class ConnectionFieldsTest : public QObject {
@@ -94,6 +122,39 @@ private Q_SLOTS:
         QVERIFY(!f.autoRefresh->isChecked());
         QVERIFY(f.cues.played().isEmpty());
         QCOMPARE(f.notices.count(), 0);
+    }
+
+    // Keys that type no character still edit, pressed through the X server as a user presses them (the
+    // caret after the second character, "st" selected in the cut row).
+    void editingKeys_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("Delete in the server") << u"tServer"_s << u"Delete"_s << u"hot"_s << u"old"_s;
+        QTest::newRow("keypad Delete in the port") << u"tPort"_s << u"KP_Delete"_s << u"271"_s << u"old"_s;
+        QTest::newRow("Backspace in the port") << u"tPort"_s << u"BackSpace"_s << u"201"_s << u"old"_s;
+        QTest::newRow("Shift+Delete cuts") << u"tServer"_s << u"shift+Delete"_s << u"ho"_s << u"st"_s;
+    }
+    void editingKeys()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, keys);
+        QFETCH(QString, kept);
+        Form f;
+        QLineEdit* edited = f.field(field);
+        QApplication::clipboard()->setText(u"old"_s);
+        edited->setText(field == u"tPort" ? u"2701"_s : u"host"_s);
+        edited->setFocus();
+        QTRY_VERIFY(edited->hasFocus());
+        if (keys.startsWith(u"shift"))
+            edited->setSelection(2, 2);
+        else
+            edited->setCursorPosition(2);
+        QVERIFY(xdotool({u"key"_s, u"--clearmodifiers"_s, keys}));
+        QTRY_COMPARE(edited->text(), kept);
+        QTEST(QApplication::clipboard()->text(), "clipboard");
     }
 
     // Ctrl+V in the server field, with "27015" in the port field before; the rules themselves are
@@ -240,6 +301,20 @@ private Q_SLOTS:
         QCOMPARE(notices.shown().first().flags, int(NoticeRetryCancel));
         QCOMPARE(clipboard.asked, asked);
         QTEST(port.text(), "port");
+    }
+
+    // A key in the server field asks the clipboard first; an owner that never answers makes it busy.
+    void hungClipboardOwnerIsBusy()
+    {
+        Form f;
+        f.server->setFocus();
+        HungClipboardOwner owner;
+        QTRY_VERIFY(!QApplication::clipboard()->ownsClipboard());
+        f.notices.answerNext(AnswerCancel);
+        QTest::keyClick(f.server, Qt::Key_A);
+        QCOMPARE(f.notices.count(), 1);
+        QCOMPARE(f.notices.shown().first().text, QStringLiteral("Windows Clipboard was not available"));
+        QCOMPARE(f.notices.shown().first().flags, int(NoticeRetryCancel));
     }
 
     void rightClickOpensNoMenu()

@@ -135,6 +135,7 @@ private Q_SLOTS:
         QTest::newRow("30") << "30" << 30;
         QTest::newRow("2.5 rounds to even") << "2.5" << 2;
         QTest::newRow("none") << "0" << 0;
+        QTest::newRow("negative shows as read, runs out at once") << "-5" << -5;
     }
     void countdownFollowsTheDelay()
     {
@@ -251,11 +252,26 @@ private Q_SLOTS:
         QVERIFY(m.commands(1).contains(kRecord));
     }
 
+    // Beyond 16 bits the reading overflows at the press; the lowest 16-bit delay at the first tick.
+    void absurdDelayEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("delay");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("1e9") << "1e9" << 0;
+        QTest::newRow("-32768") << "-32768" << 1;
+    }
     void absurdDelayEndsTheProgram()
     {
-        Match m({"--delay-text", "1e9"});
+        QFETCH(QString, delay);
+        QFETCH(int, ticks);
+        Match m({"--delay-text", delay});
         QVERIFY(m.ready());
         m.press("cRecord");
+        if (ticks > 0) {
+            QCOMPARE(m.demoLabel(), QStringLiteral("Recording in %1 seconds...").arg(delay));
+            QCOMPARE(m.w->notices.count(), 0);
+            m.advance(1000 * ticks);
+        }
         QCOMPARE(m.w->notices.lastText(), QStringLiteral("Overflow"));
         QCOMPARE(m.w->notices.shown().last().flags, int(NoticeError));
         QVERIFY(!m.w->form->isVisible());
