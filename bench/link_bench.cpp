@@ -6,6 +6,7 @@
 #include "BenchFigures.h"
 #include "core/Clock.h"
 #include "core/ErrorTrap.h"
+#include "FloorClient.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "support/RecordingCues.h"
@@ -13,19 +14,12 @@
 #include "support/SimProcess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -39,75 +33,6 @@ constexpr int kRequests = 2000;
 // The clients take turns in blocks, so that drift in the machine's speed (other load, clock scaling) falls
 // on all alike; the order within a round rotates too.
 constexpr int kBlock = 100;
-
-// The floor: the same exchanges with nothing but system calls and a byte search.
-class FloorClient {
-public:
-    explicit FloorClient(quint16 port)
-    {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_ANY);
-        ::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-        timeval timeout{2, 0};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        m_proxy.sin_family = AF_INET;
-        m_proxy.sin_port = htons(port);
-        m_proxy.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    }
-    ~FloorClient() { ::close(m_fd); }
-    FloorClient(const FloorClient&) = delete;
-    FloorClient& operator=(const FloorClient&) = delete;
-
-    bool valid() const { return m_fd >= 0; }
-
-    bool status()
-    {
-        static const char kChallenge[] = "\xFF\xFF\xFF\xFF"
-                                         "challenge rcon";
-        if (!send(kChallenge, sizeof kChallenge)) // with the terminating 0x00
-            return false;
-        const ssize_t n = receive();
-        static const char kMarker[] = "challenge rcon ";
-        const char* at =
-            n > 0 ? static_cast<const char*>(memmem(m_buffer, size_t(n), kMarker, sizeof kMarker - 1))
-                  : nullptr;
-        if (!at)
-            return false;
-        const char* number = at + sizeof kMarker - 1;
-        const char* end = static_cast<const char*>(memchr(number, '\n', size_t(m_buffer + n - number)));
-        if (!end)
-            return false;
-
-        char line[128];
-        const int length = std::snprintf(line, sizeof line, "\xFF\xFF\xFF\xFFrcon %.*s \"demo\" status",
-                                         int(end - number), number);
-        if (length <= 0 || length >= int(sizeof line) || !send(line, size_t(length) + 1))
-            return false;
-        const ssize_t m = receive();
-        static const char kStatus[] = "--- HLTV Status ---";
-        return m > 0 && memmem(m_buffer, size_t(m), kStatus, sizeof kStatus - 1) != nullptr;
-    }
-
-private:
-    bool send(const char* data, size_t size)
-    {
-        return ::sendto(m_fd, data, size, 0, reinterpret_cast<const sockaddr*>(&m_proxy), sizeof m_proxy) ==
-               ssize_t(size);
-    }
-    ssize_t receive()
-    {
-        sockaddr_in from{};
-        socklen_t fromLength = sizeof from;
-        return ::recvfrom(m_fd, m_buffer, sizeof m_buffer, 0, reinterpret_cast<sockaddr*>(&from),
-                          &fromLength);
-    }
-
-    int m_fd = -1;
-    sockaddr_in m_proxy{};
-    char m_buffer[65536];
-};
 
 // Not a target, a yardstick: the least a client on Qt's event loop does for the same exchanges (one socket,
 // one nested loop per request, a time-out), so that the cost of the event loop itself can be told apart from
@@ -164,46 +89,6 @@ private:
     QTimer m_timeout;
     bool m_waitingForChallenge = false;
 };
-
-struct Series {
-    std::vector<std::int64_t> wallNs;
-    std::int64_t cpuNs = 0;
-    std::int64_t userNs = 0;
-    std::int64_t systemNs = 0;
-    int errors = 0;
-};
-
-// Runs `count` requests of one client into `series`: each request's wall time, and the CPU of the whole
-// block.
-template <typename Request> void runBlock(int count, Series& series, Request request)
-{
-    QElapsedTimer timer;
-    const CpuSplit splitBefore = processCpuSplit();
-    const std::int64_t cpuBefore = processCpuNs();
-    for (int i = 0; i < count; ++i) {
-        timer.start();
-        const bool ok = request();
-        series.wallNs.push_back(timer.nsecsElapsed());
-        series.errors += ok ? 0 : 1;
-    }
-    series.cpuNs += processCpuNs() - cpuBefore;
-    const CpuSplit splitAfter = processCpuSplit();
-    series.userNs += splitAfter.userNs - splitBefore.userNs;
-    series.systemNs += splitAfter.systemNs - splitBefore.systemNs;
-}
-
-void printSeries(const char* name, Series& s)
-{
-    const double requests = double(s.wallNs.size());
-    const QByteArray prefix(name);
-    printFigure(prefix + "_p50_us", percentile(s.wallNs, 50) / 1000.0);
-    printFigure(prefix + "_p99_us", percentile(s.wallNs, 99) / 1000.0);
-    printFigure(prefix + "_cpu_us_per_request", double(s.cpuNs) / requests / 1000.0);
-    // The split comes from getrusage, which is coarser than the CPU clock; it shows where the time goes.
-    printFigure(prefix + "_user_cpu_us_per_request", double(s.userNs) / requests / 1000.0);
-    printFigure(prefix + "_system_cpu_us_per_request", double(s.systemNs) / requests / 1000.0);
-    printCount(prefix + "_errors", s.errors);
-}
 
 int hundredTwipsEach(const QString& s)
 {
