@@ -159,8 +159,8 @@ int main(int argc, char** argv)
         "(the order rotating each round) against one simulator on 127.0.0.1:%u\n",
         kRequests, kWarmUp, kBlock, unsigned(sim.port()));
     std::printf(
-        "# targets: link p50 <= 1.3x the floor's, link CPU per request <= 2x the floor's (client process "
-        "CPU only)\n");
+        "# targets: ratio_p50_vs_floor <= 1.3, ratio_cpu_vs_floor <= 2.0 (the link's p50 and CPU per request "
+        "over the floor's, client process CPU only)\n");
     printSeries("link", link);
     printSeries("floor", bare);
     std::printf(
