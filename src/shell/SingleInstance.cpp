@@ -5,6 +5,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <memory>
+
 namespace spectrel {
 
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
@@ -37,9 +39,10 @@ bool SingleInstance::claim(const QByteArray& message)
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = m_server->nextPendingConnection()) {
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            connect(s, &QLocalSocket::readyRead, this, [this, s] {
-                while (s->canReadLine()) {
-                    Q_EMIT messageReceived(s->readLine().trimmed());
+            auto lines = std::make_shared<ChannelLines>();
+            connect(s, &QLocalSocket::readyRead, this, [this, s, lines] {
+                for (const QByteArray& line : lines->take(s->readAll())) {
+                    Q_EMIT messageReceived(line);
                     s->write("ok\n"); // the sender learns that a running copy took the line
                 }
             });

@@ -93,6 +93,24 @@ QByteArray ProxyGame::statusReport(const QByteArray& localAddress) const
     return report;
 }
 
+QByteArray ProxyGame::run(const QByteArray& command, const QByteArray& localAddress)
+{
+    QByteArray arguments;
+    const QByteArray name = firstArgument(command, &arguments).toLower();
+    if (name == "status")
+        return statusReport(localAddress);
+    if (name == "record")
+        return record(arguments);
+    if (name == "stoprecording")
+        return stopRecording();
+    if (name == "delay")
+        return delay(arguments);
+    // The proxy hands the text on to the game server as chat and prints nothing itself.
+    if (name == "say")
+        return splitArguments(arguments).isEmpty() ? QByteArray("Syntax: say <text>\n") : QByteArray();
+    return "Unknown command \"" + name + "\".\n";
+}
+
 QByteArray ProxyGame::record(const QByteArray& arguments)
 {
     const QByteArrayList words = splitArguments(arguments);

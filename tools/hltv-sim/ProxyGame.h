@@ -16,6 +16,10 @@ class ProxyGame {
 public:
     explicit ProxyGame(const SimulatorOptions& options);
 
+    // Runs an rcon command line (everything after the password) and returns what the proxy prints in
+    // answer; localAddress is the proxy's own "ip:port", for the status report.
+    QByteArray run(const QByteArray& command, const QByteArray& localAddress);
+
     // The answer to "status"; localAddress is the proxy's own "ip:port".
     QByteArray statusReport(const QByteArray& localAddress) const;
 

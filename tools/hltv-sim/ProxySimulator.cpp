@@ -92,7 +92,9 @@ void ProxySimulator::handleRequest(const QByteArray& text, const QHostAddress& s
     Q_EMIT commandAccepted(printable(line->command));
     QByteArray arguments;
     const QByteArray name = firstArgument(line->command, &arguments).toLower();
-    const QByteArray answer = runCommand(line->command);
+    const QByteArray localAddress =
+        m_socket.localAddress().toString().toLatin1() + ':' + QByteArray::number(m_socket.localPort());
+    const QByteArray answer = m_game.run(line->command, localAddress);
     if (!answer.isEmpty())
         reply(printReply(answer), sender, senderPort);
     // A line nobody asked for, as a game server's chat echo or a second admin's command output would be.
@@ -143,25 +145,6 @@ bool ProxySimulator::challengeValid(const QHostAddress& sender, const QByteArray
     bool ok = false;
     const qulonglong value = challenge.toULongLong(&ok);
     return ok && value == found->value;
-}
-
-QByteArray ProxySimulator::runCommand(const QByteArray& command)
-{
-    QByteArray arguments;
-    const QByteArray name = firstArgument(command, &arguments).toLower();
-    if (name == "status")
-        return m_game.statusReport(m_socket.localAddress().toString().toLatin1() + ':' +
-                                   QByteArray::number(m_socket.localPort()));
-    if (name == "record")
-        return m_game.record(arguments);
-    if (name == "stoprecording")
-        return m_game.stopRecording();
-    if (name == "delay")
-        return m_game.delay(arguments);
-    // The proxy hands the text on to the game server as chat and prints nothing itself.
-    if (name == "say")
-        return splitArguments(arguments).isEmpty() ? QByteArray("Syntax: say <text>\n") : QByteArray();
-    return "Unknown command \"" + name + "\".\n";
 }
 
 void ProxySimulator::reply(const QByteArray& datagram, const QHostAddress& receiver, quint16 receiverPort)

@@ -44,8 +44,6 @@ private:
     bool challengeValid(const QHostAddress& sender, const QByteArray& challenge) const;
     // Logs the refusal on the proxy's console; a game server would also tell the sender.
     void refuse(const char* what, const QByteArray& reply, const QHostAddress& sender, quint16 senderPort);
-    // The print text that answers command; empty when the proxy says nothing.
-    QByteArray runCommand(const QByteArray& command);
     void reply(const QByteArray& datagram, const QHostAddress& receiver, quint16 receiverPort);
     void forgetStaleChallenges();
 
