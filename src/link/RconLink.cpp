@@ -7,6 +7,7 @@
 #include "core/Notices.h"
 #include "core/ProgramTitle.h"
 #include "link/ConnectionFields.h"
+#include "link/HostLookup.h"
 #include "link/RconProtocol.h"
 #include "text/CodePage.h"
 #include "text/TextRules.h"
@@ -14,7 +15,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
-#include <QHostInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -372,31 +372,9 @@ bool RconLink::resolveRemote(quint32& address)
         return literal.protocol() == QAbstractSocket::IPv4Protocol && found(literal);
 
     // The lookup may take a while: wait for it with events flowing, never longer than a request would.
-    QEventLoop wait;
-    QHostInfo info;
-    bool done = false;
-    const int id = QHostInfo::lookupHost(name, this, [&](const QHostInfo& result) {
-        info = result;
-        done = true;
-        wait.quit();
-    });
-    const std::unique_ptr<Timer> limit = m_clock.createTimer();
-    limit->setSingleShot(true);
-    limit->setInterval(kTimeoutMs);
-    connect(limit.get(), &Timer::timeout, &wait, &QEventLoop::quit);
-    limit->start();
-    if (!done)
-        wait.exec();
-    if (!done) {
-        QHostInfo::abortHostLookup(id);
-        qCInfo(lcLink) << "lookup of" << name << "took too long";
-        return false;
-    }
-    for (const QHostAddress& a : info.addresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            return found(a);
-    }
-    qCInfo(lcLink) << "cannot resolve" << name << info.errorString();
+    if (const std::optional<quint32> looked = lookUpIPv4(name, m_clock, kTimeoutMs))
+        return found(QHostAddress(*looked));
+    qCInfo(lcLink) << "cannot resolve" << name;
     return false;
 }
 

@@ -30,6 +30,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -56,29 +57,34 @@ const char* const kUsage = "usage: spectrelctl --host H --port P --password W [-
     std::exit(2);
 }
 
-// The demo name of a record command, by the clan-name fields' rules.
+// A name the clan-name fields would admit: not blank, at most `maxLength` characters, none that a file name
+// cannot hold; `what` names it in the usage error.
+QString checkedName(const QString& what, const QString& text, int maxLength)
+{
+    const QString name = text.trimmed();
+    if (name.isEmpty())
+        usageError(QStringLiteral("%1 needs a clan name").arg(what));
+    if (name.size() > maxLength)
+        usageError(QStringLiteral("%1 holds more than %2 characters").arg(what).arg(maxLength));
+    const QChar bad = clan::firstForbidden(name);
+    if (!bad.isNull())
+        usageError(QStringLiteral("%1 holds \"%2\", which a clan name cannot hold").arg(what, bad));
+    return name;
+}
+
+// The demo name of a record command, by the clan-name fields' rules: NAME is what the two fields make
+// together (two names and the dash between them).
 QString demoNameFrom(const QCommandLineParser& parser, const QStringList& args)
 {
     const bool clans = parser.isSet(QStringLiteral("own")) || parser.isSet(QStringLiteral("opponent"));
     if (clans == (args.size() == 2))
         usageError(QStringLiteral("record takes either NAME or --own and --opponent"));
     if (!clans)
-        return args.at(1);
+        return checkedName(QStringLiteral("NAME"), args.at(1), 2 * clan::kMaxLength + 1);
     QStringList names;
-    for (const char* option : {"own", "opponent"}) {
-        const QString name = parser.value(QString::fromLatin1(option)).trimmed();
-        if (name.isEmpty())
-            usageError(QStringLiteral("--%1 needs a clan name").arg(QString::fromLatin1(option)));
-        if (name.size() > clan::kMaxLength)
-            usageError(QStringLiteral("--%1 holds more than %2 characters")
-                           .arg(QString::fromLatin1(option))
-                           .arg(clan::kMaxLength));
-        const QChar bad = clan::firstForbidden(name);
-        if (!bad.isNull())
-            usageError(QStringLiteral("--%1 holds \"%2\", which a clan name cannot hold")
-                           .arg(QString::fromLatin1(option), bad));
-        names << name;
-    }
+    for (const char* option : {"own", "opponent"})
+        names << checkedName(QStringLiteral("--") + QString::fromLatin1(option),
+                             parser.value(QString::fromLatin1(option)), clan::kMaxLength);
     return names.join(u'-');
 }
 
@@ -129,6 +135,8 @@ void printStatus(ProxySession& session, bool ok, bool json)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // A script reads the reason on standard error, not the program's log; QT_LOGGING_RULES still asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("spectrel.*=false"));
     QCoreApplication::setApplicationName(QStringLiteral("spectrelctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SPECTREL_VERSION));
 
@@ -219,8 +227,14 @@ int main(int argc, char** argv)
     QObject::connect(&session, &ProxySession::programMustEnd, fail);
     Recorder recorder(session, clans, notices, cues, trap, realClock());
 
-    if (session.link().bindSocket(quint16(localPort)) != RconLink::BindResult::Bound) {
+    const RconLink::BindResult bound = session.link().bindSocket(quint16(localPort));
+    if (bound == RconLink::BindResult::PortInUse) {
         notices.ShowNotice(RconLink::portsInUseText(), NoticeWarning, QStringLiteral("Warning"));
+        return 1;
+    }
+    if (bound == RconLink::BindResult::Failed) { // no permission for a low port, say
+        std::fprintf(stderr, "spectrelctl: Cannot use local UDP port %u: %s\n", localPort,
+                     qPrintable(session.link().socketErrorText()));
         return 1;
     }
 
