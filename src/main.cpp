@@ -10,6 +10,7 @@
 #include "shell/SoundEffectCues.h"
 #include "shell/TerminationSignals.h"
 #include "shell/UserSettings.h"
+#include "web/BuiltInAddresses.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -31,7 +32,8 @@ int main(int argc, char** argv)
     std::unique_ptr<QSettingsStore> settings = openUserSettings();
     MessageBoxNotices notices;
     SoundEffectCues cues;
-    HLTVForm form(notices, cues, *settings);
+    HLTVForm form(notices, cues, *settings, realClock(), systemClipboard(), systemHotkeys(),
+                  desktopAddressOpener(), builtInAddresses());
     notices.setOwner(&form);
 
     // Ended from outside (a signal, the session's end, the display gone), nobody is there to answer a

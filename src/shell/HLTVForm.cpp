@@ -90,7 +90,7 @@ void setListIndex(QComboBox* list, std::int16_t index)
 } // namespace
 
 HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, Clipboard& clipboard,
-                   GlobalHotkeys& hotkeys, AddressOpener& opener, const UpdateCheck::Addresses& updates,
+                   GlobalHotkeys& hotkeys, AddressOpener& opener, const WebAddresses& addresses,
                    QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
       m_hotkeys(hotkeys), m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
@@ -128,10 +128,10 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_fieldHook = std::make_unique<FieldHook>();
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
     m_download = std::make_unique<TextDownload>(clock);
-    m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, updates);
+    m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, addresses);
     connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
     handle(m_controls.button("coUpdate"), &QPushButton::clicked, [this] { coUpdate_Click(); });
-    m_quickLinks = std::make_unique<QuickLinks>(opener, notices);
+    m_quickLinks = std::make_unique<QuickLinks>(opener, notices, addresses);
     for (int i = 0; i < 7; ++i)
         handle(m_controls.label("lIRCLinks", i), &ClickableLabel::clicked,
                [this, i] { m_quickLinks->lIRCLinks_Click(i); });
@@ -341,6 +341,7 @@ void HLTVForm::Form_Unload()
         return;
     m_unloaded = true;
     StopAllTimers();
+    m_updateCheck->cancel();
     m_session->link().closeSocket();
     QCoreApplication::processEvents();
     // The window hooks are released first, the main window's before the fields'; then the hotkeys.

@@ -40,8 +40,8 @@ class HLTVForm : public QWidget, private ConnectionFields, private HotkeyRows {
 public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
              Clipboard& clipboard = systemClipboard(), GlobalHotkeys& hotkeys = systemHotkeys(),
-             AddressOpener& opener = desktopAddressOpener(),
-             const UpdateCheck::Addresses& updates = UpdateCheck::builtIn(), QWidget* parent = nullptr);
+             AddressOpener& opener = desktopAddressOpener(), const WebAddresses& addresses = {},
+             QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "web/WebAddresses.h"
+
+#include <QObject>
 #include <QString>
 
 namespace spectrel {
@@ -7,18 +10,16 @@ namespace spectrel {
 class AddressOpener;
 class Notices;
 
-// The banner and the links of the "Quick links" frame: each hands a fixed address to the desktop's default
-// program and reports only a failed launch.
+// The banner and the links of the "Quick links" frame: each hands its address to the desktop's default
+// program and reports only a failed launch, once the desktop has told.
 class QuickLinks {
 public:
-    QuickLinks(AddressOpener& opener, Notices& notices) : m_opener(opener), m_notices(notices) {}
+    QuickLinks(AddressOpener& opener, Notices& notices, const WebAddresses& addresses)
+        : m_opener(opener), m_notices(notices), m_addresses(addresses)
+    {
+    }
 
-    // "irc:///" + the channel of IRC link `index` (0 to 6), http:// + the host of web link `index` (0 or 1);
-    // empty for any other index.
-    static QString ircAddress(int index);
-    static QString webAddress(int index);
-    static QString bannerAddress();
-
+    // An index outside the links (0 to 6, 0 or 1) does nothing.
     void lIRCLinks_Click(int index);
     void lWWWLink_Click(int index);
     void BannerLink_Click();
@@ -28,6 +29,8 @@ private:
 
     AddressOpener& m_opener;
     Notices& m_notices;
+    WebAddresses m_addresses;
+    QObject m_alive; // a launch's outcome is reported only while the links exist
 };
 
 } // namespace spectrel

@@ -4,25 +4,15 @@
 #include "core/Logging.h"
 #include "core/ProgramTitle.h"
 #include "text/CodePage.h"
+#include "web/InputHold.h"
 
-#include <QCursor>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QNetworkReply>
 #include <QUrl>
 
 namespace spectrel {
 
 namespace {
-
-// The wait cursor for as long as the download runs, however it ends.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Names under .invalid never exist; they are not looked up at all.
 bool reservedInvalid(const QUrl& url)
@@ -31,15 +21,20 @@ bool reservedInvalid(const QUrl& url)
     return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
 }
 
+bool webScheme(const QUrl& url)
+{
+    return url.scheme() == u"http" || url.scheme() == u"https";
+}
+
 } // namespace
 
-TextDownload::TextDownload(Clock& clock, int timeoutMs) : m_clock(clock), m_timeoutMs(timeoutMs) {}
+TextDownload::TextDownload(Clock& clock) : m_clock(clock) {}
 
 QString TextDownload::DownloadText(const QString& address)
 {
-    const WaitCursor wait;
+    const InputHold hold;
     const QUrl url(address);
-    if (!url.isValid() || reservedInvalid(url))
+    if (!url.isValid() || !webScheme(url) || reservedInvalid(url))
         return {};
 
     QNetworkRequest request(url);
@@ -47,33 +42,59 @@ QString TextDownload::DownloadText(const QString& address)
     request.setRawHeader("Cache-Control", "no-cache");
     request.setHeader(QNetworkRequest::UserAgentHeader, applicationTitle());
     QNetworkReply* reply = m_network.get(request);
+    reply->setReadBufferSize(kMaxBytes);
 
-    QByteArray body;
     QEventLoop loop;
-    // The body is taken in pieces of at most 256 bytes, as it comes.
-    const auto takeAvailable = [&] {
-        while (reply->bytesAvailable() > 0)
-            body += reply->read(256);
-    };
-    QObject::connect(reply, &QIODevice::readyRead, &loop, takeAvailable);
+    const auto quiet = m_clock.createTimer();
+    quiet->setSingleShot(true);
+    quiet->setInterval(kInactivityMs);
+    const auto overall = m_clock.createTimer();
+    overall->setSingleShot(true);
+    overall->setInterval(kOverallMs);
+    QObject::connect(quiet.get(), &Timer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(overall.get(), &Timer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    const auto timeout = m_clock.createTimer();
-    timeout->setSingleShot(true);
-    timeout->setInterval(m_timeoutMs);
-    QObject::connect(timeout.get(), &Timer::timeout, &loop, &QEventLoop::quit);
-    timeout->start();
+
+    // The body is taken in pieces of at most 256 bytes, as it comes, until it reaches the size kept.
+    QByteArray body;
+    const auto takeAvailable = [&] {
+        while (reply->bytesAvailable() > 0 && body.size() < kMaxBytes)
+            body += reply->read(qMin<qint64>(256, kMaxBytes - body.size()));
+        if (body.size() >= kMaxBytes && reply->isRunning()) {
+            qCInfo(lcWeb) << "download of" << address << "stopped at" << kMaxBytes << "bytes";
+            reply->abort();
+        }
+    };
+    // Any sign of the server (an answer's head, a redirect, a piece of body) starts the inactivity anew.
+    const auto alive = [&] { quiet->start(); };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, alive);
+    QObject::connect(reply, &QNetworkReply::redirected, &loop, alive);
+    QObject::connect(reply, &QIODevice::readyRead, &loop, [&] {
+        alive();
+        takeAvailable();
+    });
+    const qint64 started = m_clock.nowMs();
+    quiet->start();
+    overall->start();
+    m_waiting = &loop;
     if (!reply->isFinished())
         loop.exec();
+    m_waiting = nullptr;
 
-    bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
-    if (ok)
-        takeAvailable();
-    else
-        qCInfo(lcWeb) << "download of" << address << "failed:"
-                      << (reply->isFinished() ? reply->errorString() : QStringLiteral("no answer in time"));
+    takeAvailable();
+    if (!reply->isFinished())
+        qCInfo(lcWeb) << "download of" << address << "abandoned after" << m_clock.nowMs() - started << "ms";
+    else if (reply->error() != QNetworkReply::NoError)
+        qCInfo(lcWeb) << "download of" << address << "answered with" << reply->errorString();
     reply->abort();
     reply->deleteLater();
-    return ok ? text::fromCodePage(body) : QString();
+    return text::fromCodePage(body);
+}
+
+void TextDownload::abort()
+{
+    if (m_waiting)
+        m_waiting->quit();
 }
 
 } // namespace spectrel

@@ -5,28 +5,44 @@
 #include "core/SettingsKeys.h"
 #include "text/TextRules.h"
 #include "web/AddressOpener.h"
+#include "web/InputHold.h"
 #include "web/TextDownload.h"
 #include "web/UpdateFile.h"
 
+#include <QEventLoop>
+
+#include <optional>
+
 namespace spectrel {
 
-UpdateCheck::Addresses UpdateCheck::builtIn()
+namespace {
+
+// The download page's address as the update file gives it, without scheme ("http://" is put before it), or,
+// as a packager may set it, with http or https.
+QString downloadPage(const QString& home)
 {
-    return {QStringLiteral("http://www.spectrel.invalid/data.txt"),
-            QStringLiteral("www.spectrel.invalid/download")};
+    if (home.startsWith(u"http://", Qt::CaseInsensitive) || home.startsWith(u"https://", Qt::CaseInsensitive))
+        return home;
+    return QStringLiteral("http://") + home;
 }
 
+} // namespace
+
 UpdateCheck::UpdateCheck(TextDownload& download, SettingsStore& settings, Notices& notices,
-                         AddressOpener& opener, Addresses addresses, QObject* parent)
+                         AddressOpener& opener, const WebAddresses& addresses, QObject* parent)
     : QObject(parent), m_download(download), m_settings(settings), m_notices(notices), m_opener(opener),
-      m_addresses(std::move(addresses))
+      m_addresses(addresses)
 {
 }
 
 std::uint8_t UpdateCheck::CheckForUpdates(std::uint8_t manual)
 {
-    const std::optional<update::UpdateFile> file =
-        update::readUpdateFile(m_download.DownloadText(m_addresses.updateFile));
+    if (m_cancelled)
+        return 0;
+    const QString body = m_download.DownloadText(m_addresses.updateFile);
+    if (m_cancelled)
+        return 0;
+    const std::optional<update::UpdateFile> file = update::readUpdateFile(body);
     if (!file)
         return 0;
 
@@ -46,13 +62,37 @@ std::uint8_t UpdateCheck::CheckForUpdates(std::uint8_t manual)
                                                 QStringLiteral(" is available for download\r\n"
                                                                "Would you like to download it now?"),
                                             NoticeYesNo, kind);
-    if (answer != AnswerYes)
+    if (answer != AnswerYes || m_cancelled)
         return 1;
-    if (!m_opener.open(QStringLiteral("http://") + file->home))
+    if (!launch(downloadPage(file->home)) && !m_cancelled)
         m_notices.ShowNotice(QStringLiteral("Launching default web browser program failed"), NoticeWarning,
                              QStringLiteral("Warning"));
     Q_EMIT programMustEnd();
     return 1;
+}
+
+bool UpdateCheck::launch(const QString& address)
+{
+    // The program ends right after: nothing more is taken from the user meanwhile.
+    const InputHold hold;
+    QEventLoop loop;
+    std::optional<bool> launched;
+    m_opener.open(address, &loop, [&](bool ok) {
+        launched = ok;
+        loop.quit();
+    });
+    m_waiting = &loop;
+    loop.exec();
+    m_waiting = nullptr;
+    return launched.value_or(false);
+}
+
+void UpdateCheck::cancel()
+{
+    m_cancelled = true;
+    m_download.abort();
+    if (m_waiting)
+        m_waiting->quit();
 }
 
 } // namespace spectrel

@@ -1,4 +1,4 @@
-// The update check against a real HTTP server on loopback, and the quick links.
+// The update check against a real HTTP server on loopback, and the links handed to a stand-in xdg-open.
 
 #include "core/SettingsKeys.h"
 #include "support/ManualClock.h"
@@ -11,22 +11,31 @@
 #include "web/UpdateCheck.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <functional>
 
 using namespace spectrel;
 
 namespace {
 
-// Answers every request with one prepared response: a body, a redirect to itself, or silence; optionally
-// one byte at a time.
+// Answers every request with one status and body: at once, or one byte at a time with the test's clock moved
+// by `stepMs` after each, going silent after `silentAfter` bytes (the clock then moves by `silenceMs`), or,
+// while held, not at all until released.
 class HttpServer : public QObject {
 public:
-    enum class Mode { Body, NotFound, RedirectLoop, Silent, Trickle };
-    Mode mode = Mode::Body;
+    int status = 200;
     QByteArray body;
+    bool redirectLoop = false;
+    bool held = false;
+    int stepMs = 0;                   // 0: the whole body at once
+    int silentAfter = -1;             // -1: never silent
+    std::function<void(int)> advance; // moves the test's clock
     int requests = 0;
 
     HttpServer()
@@ -34,68 +43,96 @@ public:
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* s = m_server.nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { answer(s); });
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { request(s); });
         });
     }
     QString address() const
     {
         return QStringLiteral("http://127.0.0.1:%1/data.txt").arg(m_server.serverPort());
     }
+    void release()
+    {
+        held = false;
+        for (QTcpSocket* s : std::exchange(m_waiting, {}))
+            answer(s);
+    }
 
 private:
-    void answer(QTcpSocket* s)
+    void request(QTcpSocket* s)
     {
         if (!s->readAll().contains("\r\n\r\n"))
             return; // the request is not complete yet; these are small enough to come at once
         ++requests;
-        QByteArray response;
-        switch (mode) {
-        case Mode::Silent:
-            return;
-        case Mode::RedirectLoop:
-            response =
-                "HTTP/1.1 302 Found\r\nLocation: " + address().toLatin1() + "\r\nContent-Length: 0\r\n\r\n";
-            break;
-        case Mode::NotFound:
-            body = "<html><h1>404 Not Found</h1>\n8</html>";
-            response =
-                "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-            break;
-        case Mode::Body:
-        case Mode::Trickle:
-            response = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
-            if (mode == Mode::Body)
-                response += body;
-            break;
-        }
-        s->write(response);
-        if (mode == Mode::Trickle)
-            trickle(s, 0);
+        if (held)
+            m_waiting << s;
         else
+            answer(s);
+    }
+    void answer(QTcpSocket* s)
+    {
+        if (redirectLoop) {
+            s->write("HTTP/1.1 302 Found\r\nLocation: " + address().toLatin1() +
+                     "\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
+        s->write("HTTP/1.1 " + QByteArray::number(status) +
+                 " Whatever\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+        if (stepMs == 0) {
+            s->write(body);
             s->disconnectFromHost();
+        } else {
+            trickle(s, 0);
+        }
     }
     void trickle(QTcpSocket* s, int at)
     {
-        if (at >= body.size()) {
-            s->disconnectFromHost();
+        if (at == silentAfter) {
+            QTimer::singleShot(300, s, [this] { advance(TextDownload::kInactivityMs); });
             return;
         }
+        if (at >= body.size())
+            return;
         s->write(body.mid(at, 1));
-        QTimer::singleShot(100, s, [this, s, at] { trickle(s, at + 1); });
+        advance(stepMs);
+        QTimer::singleShot(10, s, [this, s, at] { trickle(s, at + 1); });
     }
 
     QTcpServer m_server;
+    QList<QTcpSocket*> m_waiting;
 };
 
-class RecordingOpener : public AddressOpener {
+// Stands in for xdg-open on PATH, which has nothing else: records the address and exits with `status`,
+// `seconds` later. Without a script, there is no xdg-open at all.
+class FakeXdgOpen {
 public:
-    QStringList opened;
-    bool refuse = false;
-    bool open(const QString& address) override
+    explicit FakeXdgOpen(std::optional<int> status, double seconds = 0)
     {
-        opened << address;
-        return !refuse;
+        if (status) {
+            QFile script(m_dir.filePath(QStringLiteral("xdg-open")));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(QStringLiteral("#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s\\n' \"$1\" >> '%1'\n"
+                                        "sleep %2\necho done >> '%1'\nexit %3\n")
+                             .arg(log(), QString::number(seconds), QString::number(*status))
+                             .toUtf8());
+            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        qputenv("PATH", m_dir.path().toUtf8());
     }
+    ~FakeXdgOpen() { qputenv("PATH", m_path); }
+    QStringList opened() const
+    {
+        QFile f(log());
+        QStringList lines =
+            f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n') : QStringList();
+        lines.removeAll(QString());
+        return lines;
+    }
+
+private:
+    QString log() const { return m_dir.filePath(QStringLiteral("opened")); }
+
+    QByteArray m_path = qgetenv("PATH");
+    QTemporaryDir m_dir;
 };
 
 struct Check {
@@ -104,12 +141,23 @@ struct Check {
     TextDownload download{clock};
     MemorySettings store;
     ScriptedNotices notices;
-    RecordingOpener opener;
-    UpdateCheck check{download, store, notices, opener, {server.address(), QStringLiteral("built.in/home")}};
+    UpdateCheck check{download, store, notices, desktopAddressOpener(),
+                      WebAddresses{server.address(), QStringLiteral("built.in/home"), {}, {}, {}}};
     int ended = 0;
     Check()
     {
         QObject::connect(&check, &UpdateCheck::programMustEnd, [this] { ++ended; });
+    }
+};
+
+// Counts the key presses that reach it.
+class KeyProbe : public QObject {
+public:
+    int keys = 0;
+    bool event(QEvent* e) override
+    {
+        keys += e->type() == QEvent::KeyPress;
+        return QObject::event(e);
     }
 };
 
@@ -120,41 +168,47 @@ class UpdateCheckTest : public QObject {
 private Q_SLOTS:
     void bodies_data()
     {
+        QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("manual");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("notice"); // the first words of the notice, empty for none
         QTest::addColumn<QString>("home");   // Home afterwards
-        const auto row = [](const char* name, const QByteArray& body, int manual, int result,
+        const auto row = [](const char* name, int status, const QByteArray& body, int manual, int result,
                             const char* notice, const QString& home) {
-            QTest::newRow(name) << body << manual << result << notice << home;
+            QTest::newRow(name) << status << body << manual << result << notice << home;
         };
         const char* newer = "New version of Spectrel by Zovan";
         const char* latest = "This is the latest version of Spectrel by Zovan";
-        row("8 offers", "new.host/dl\n8", 0, 1, newer, "new.host/dl");
-        row("7 from the button", "new.host/dl\n7", 1, 1, latest, "new.host/dl");
-        row("7 by itself is silent", "new.host/dl\n7", 0, 1, "", "new.host/dl");
-        row("same home but for case", "BUILT.IN/Home\n7", 0, 1, "", "");
-        row("CR LF keeps the CR", "a.b/c\r\n8\r\n", 0, 1, newer, "a.b/c\r");
-        row("12 and letters", "ab\n12abc", 0, 1, newer, "ab");
-        row("letters only read as 0", "ab\nxyz", 1, 1, latest, "ab");
-        row("line feed at position 3", "ab\n8 ", 0, 1, newer, "ab");
-        row("line feed at position 2", "a\n8xx", 1, 0, "", "");
-        row("4 characters", "ab\n8", 1, 0, "", "");
-        row("empty", "", 1, 0, "", "");
-        row("NUL bytes are characters", QByteArray("a\0b\n9", 5), 0, 1, newer,
+        row("8 offers", 200, "new.host/dl\n8", 0, 1, newer, "new.host/dl");
+        row("7 from the button", 200, "new.host/dl\n7", 1, 1, latest, "new.host/dl");
+        row("7 by itself is silent", 200, "new.host/dl\n7", 0, 1, "", "new.host/dl");
+        row("same home but for case", 200, "BUILT.IN/Home\n7", 0, 1, "", "");
+        row("CR LF keeps the CR", 200, "a.b/c\r\n8\r\n", 0, 1, newer, "a.b/c\r");
+        row("12 and letters", 200, "ab\n12abc", 0, 1, newer, "ab");
+        row("letters only read as 0", 200, "ab\nxyz", 1, 1, latest, "ab");
+        row("line feed at position 3", 200, "ab\n8 ", 0, 1, newer, "ab");
+        row("line feed at position 2", 200, "a\n8xx", 1, 0, "", "");
+        row("4 characters", 200, "ab\n8", 1, 0, "", "");
+        row("empty", 200, "", 1, 0, "", "");
+        row("NUL bytes are characters", 200, QByteArray("a\0b\n9", 5), 0, 1, newer,
             QString::fromLatin1("a\0b", 3));
-        row("64 KiB", QByteArray("big.host\n7\n") + QByteArray(65536, 'x'), 1, 1, latest, "big.host");
-        row("first line of 254", QByteArray(254, 'h') + "\n7", 0, 1, "", QString(254, u'h'));
-        row("release 255", "ab\n255", 0, 1, newer, "ab");
+        row("first line of 254", 200, QByteArray(254, 'h') + "\n7", 0, 1, "", QString(254, u'h'));
+        row("release 255", 200, "ab\n255", 0, 1, newer, "ab");
+        // Every body is read, whatever the status: a server's not-found page only by its words.
+        row("update file under 404", 404, "new.host/dl\n8", 0, 1, newer, "new.host/dl");
+        row("not-found page", 404, "<html><h1>404 Not Found</h1>\n8</html>", 1, 0, "", "");
+        row("not-found page under 200", 200, "<h1>404 not found</h1>\n8", 1, 0, "", "");
     }
     void bodies()
     {
+        QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(int, manual);
         QFETCH(QString, notice);
         QFETCH(QString, home);
         Check c;
+        c.server.status = status;
         c.server.body = body;
         c.notices.answerNext(AnswerNo);
         QTEST(int(c.check.CheckForUpdates(std::uint8_t(manual))), "result");
@@ -186,85 +240,161 @@ private Q_SLOTS:
         QCOMPARE(failure, int(RuntimeFailure::Overflow));
     }
 
-    void takingTheNewReleaseOpensTheDownloadPage_data()
+    // What a download keeps of the body, however the server sends it; meanwhile the program goes on, under
+    // the wait cursor, and takes no input.
+    void downloads_data()
     {
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("opened") << false;
-        QTest::newRow("launch refused") << true;
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<int>("silentAfter");
+        QTest::addColumn<bool>("redirectLoop");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("a byte every 0.5 s for 15 s") << QByteArray(30, 'b') << 500 << -1 << false << 30;
+        QTest::newRow("silent for 10 s after 3 bytes") << QByteArray(20, 'b') << 500 << 3 << false << 3;
+        QTest::newRow("never answers") << QByteArray(20, 'b') << 500 << 0 << false << 0;
+        QTest::newRow("4 MB at once") << QByteArray(4 << 20, 'b') << 0 << -1 << false << 65536;
+        QTest::newRow("redirect loop") << QByteArray("ab\n8xx") << 0 << -1 << true << 0;
     }
-    void takingTheNewReleaseOpensTheDownloadPage()
+    void downloads()
     {
-        QFETCH(bool, refused);
+        QFETCH(QByteArray, body);
+        QFETCH(int, silentAfter);
         Check c;
-        c.server.body = "new.host/dl\n8";
-        c.opener.refuse = refused;
-        c.notices.answerNext(AnswerYes);
-        c.check.CheckForUpdates(0);
-        QCOMPARE(c.opener.opened, QStringList{"http://new.host/dl"});
-        QCOMPARE(c.notices.lastText(), refused
-                                           ? QStringLiteral("Launching default web browser program failed")
-                                           : c.notices.shown().first().text);
-        QCOMPARE(c.ended, 1); // closes either way
-    }
-
-    // However the server misbehaves, the check ends silently, the cursor comes back, and the window went on
-    // being served meanwhile.
-    void misbehavingServers_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<bool>("slow"); // slow enough for the window to be served meanwhile
-        QTest::newRow("404 page") << int(HttpServer::Mode::NotFound) << 0 << false;
-        QTest::newRow("redirect loop") << int(HttpServer::Mode::RedirectLoop) << 0 << false;
-        QTest::newRow("never answers") << int(HttpServer::Mode::Silent) << 0 << true;
-        QTest::newRow("one byte at a time") << int(HttpServer::Mode::Trickle) << 1 << true;
-    }
-    void misbehavingServers()
-    {
-        QFETCH(int, mode);
-        QFETCH(bool, slow);
-        Check c;
-        c.server.mode = HttpServer::Mode(mode);
-        c.server.body = "ab\n7xx";
+        c.server.body = body;
+        QFETCH(int, stepMs);
+        c.server.stepMs = stepMs;
+        c.server.silentAfter = silentAfter;
+        QFETCH(bool, redirectLoop);
+        c.server.redirectLoop = redirectLoop;
+        c.server.advance = [&c](int ms) { c.clock.advance(ms); };
+        if (silentAfter == 0)
+            c.server.held = true; // not even an answer's head
         int servedMeanwhile = 0;
-        bool waitCursor = false;
+        bool waitCursor = true;
+        KeyProbe probe;
         QTimer events;
         QObject::connect(&events, &QTimer::timeout, [&] {
             ++servedMeanwhile;
-            waitCursor = waitCursor || QGuiApplication::overrideCursor() != nullptr;
+            waitCursor = waitCursor && QGuiApplication::overrideCursor() != nullptr;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+            QCoreApplication::sendEvent(&probe, &press);
         });
         events.start(20);
-        // The time-out runs on the test's clock: ten seconds pass once a silent server has been waited for.
-        if (c.server.mode == HttpServer::Mode::Silent)
-            QTimer::singleShot(300, [&] { c.clock.advance(TextDownload::kTimeoutMs); });
-        QTEST(int(c.check.CheckForUpdates(0)), "result");
-        QVERIFY(!slow || (servedMeanwhile > 0 && waitCursor));
+        if (silentAfter == 0)
+            QTimer::singleShot(300, [&] { c.clock.advance(TextDownload::kInactivityMs); });
+        const QString text = c.download.DownloadText(c.server.address());
+        QTEST(int(text.size()), "kept");
+        QCOMPARE(text, QString::fromLatin1(body.left(text.size())));
+        QVERIFY(stepMs == 0 || servedMeanwhile > 0);
+        QVERIFY(waitCursor);
+        QCOMPARE(probe.keys, 0);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QKeyEvent after(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+        QCoreApplication::sendEvent(&probe, &after);
+        QCOMPARE(probe.keys, 1); // the input is the program's again
+    }
+
+    // The program ending while the check waits abandons it: nothing is stored or shown afterwards.
+    void endingDuringTheCheck()
+    {
+        Check c;
+        c.server.body = "new.host/dl\n8";
+        c.server.held = true;
+        QTimer::singleShot(200, [&] {
+            c.check.cancel();
+            c.server.release();
+        });
+        QCOMPARE(int(c.check.CheckForUpdates(1)), 0);
         QCOMPARE(c.notices.count(), 0);
+        QVERIFY(c.store.values.isEmpty());
+    }
+
+    void takingTheNewReleaseOpensTheDownloadPage_data()
+    {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<int>("status"); // xdg-open's
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("opened") << QByteArray("new.host/dl") << 0 << "http://new.host/dl";
+        QTest::newRow("launch failed") << QByteArray("new.host/dl") << 3 << "http://new.host/dl";
+        QTest::newRow("https") << QByteArray("HTTPS://new.host/dl") << 0 << "HTTPS://new.host/dl";
+    }
+    void takingTheNewReleaseOpensTheDownloadPage()
+    {
+        QFETCH(QByteArray, home);
+        QFETCH(int, status);
+        const FakeXdgOpen xdgOpen(status);
+        Check c;
+        c.server.body = home + "\n8";
+        c.notices.answerNext(AnswerYes);
+        c.check.CheckForUpdates(0);
+        QTEST(xdgOpen.opened().value(0), "opened");
+        QCOMPARE(c.notices.lastText(), status ? QStringLiteral("Launching default web browser program failed")
+                                              : c.notices.shown().first().text);
+        QCOMPARE(c.ended, 1); // ends either way
+    }
+
+    // Each launch tells its outcome once, later: xdg-open's exit status, or success when it still runs after
+    // a moment (it may be the browser itself).
+    void launchOutcomes_data()
+    {
+        QTest::addColumn<int>("status"); // -1: no xdg-open at all
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<bool>("launched");
+        QTest::newRow("exit 0") << 0 << 0.0 << true;
+        QTest::newRow("exit 4, no program for the address") << 4 << 0.0 << false;
+        QTest::newRow("no xdg-open") << -1 << 0.0 << false;
+        QTest::newRow("still running after the moment") << 4 << 2.5 << true;
+    }
+    void launchOutcomes()
+    {
+        QFETCH(int, status);
+        QFETCH(double, seconds);
+        const FakeXdgOpen xdgOpen(status < 0 ? std::nullopt : std::optional(status), seconds);
+        QObject context;
+        QList<bool> outcomes;
+        desktopAddressOpener().open(QStringLiteral("irc:///esl.match"), &context,
+                                    [&](bool launched) { outcomes << launched; });
+        QVERIFY(outcomes.isEmpty()); // the window goes on meanwhile
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 5000);
+        QTEST(outcomes.first(), "launched");
+        if (status >= 0) {
+            QCOMPARE(xdgOpen.opened().value(0), QStringLiteral("irc:///esl.match"));
+            QTRY_VERIFY_WITH_TIMEOUT(xdgOpen.opened().contains(QStringLiteral("done")), 5000);
+            QTest::qWait(200); // its end is seen, and changes nothing
+            QCOMPARE(outcomes.size(), 1);
+        }
     }
 
     void quickLinks()
     {
+        const FakeXdgOpen xdgOpen(4);
         ScriptedNotices notices;
-        RecordingOpener opener;
-        QuickLinks links(opener, notices);
+        QuickLinks links(desktopAddressOpener(), notices,
+                         WebAddresses{{},
+                                      {},
+                                      QStringLiteral("https://home.page/"),
+                                      QStringLiteral("http://team.site"),
+                                      QStringLiteral("http://banner.site/x")});
         for (int i = -1; i <= 7; ++i)
             links.lIRCLinks_Click(i);
         for (int i = -1; i <= 2; ++i)
             links.lWWWLink_Click(i);
-        QCOMPARE(opener.opened.size(), 9);
-        QCOMPARE(opener.opened.at(2), QStringLiteral("irc:///esl.match"));
-        QCOMPARE(opener.opened.at(6), QStringLiteral("irc:///hltv"));
-        QVERIFY(opener.opened.at(7).startsWith(QStringLiteral("http://")));
-        QCOMPARE(notices.count(), 0);
-
-        opener.refuse = true;
-        links.lIRCLinks_Click(0);
         links.BannerLink_Click();
-        QCOMPARE(notices.count(), 2);
-        QCOMPARE(notices.shown().at(0).text, QStringLiteral("Launching default IRC program failed   "));
-        QCOMPARE(notices.shown().at(1).text,
-                 QStringLiteral("Launching default web browser program failed   "));
+        QTRY_COMPARE_WITH_TIMEOUT(notices.count(), 10, 5000);
+        QStringList opened = xdgOpen.opened();
+        opened.removeAll(QStringLiteral("done"));
+        opened.sort(); // the launches run side by side
+        QCOMPARE(opened.join(u' '),
+                 QStringLiteral("http://banner.site/x http://team.site https://home.page/ "
+                                "irc:///3on3 irc:///4on4 irc:///5on5 irc:///esl.match irc:///fw "
+                                "irc:///hltv irc:///pcw"));
+        QStringList warnings;
+        for (const ScriptedNotices::Shown& n : notices.shown())
+            warnings << n.kind + u':' + n.text;
+        warnings.removeDuplicates();
+        warnings.sort();
+        QCOMPARE(warnings, QStringList({"Warning:Launching default IRC program failed   ",
+                                        "Warning:Launching default web browser program failed   "}));
     }
 };
 
