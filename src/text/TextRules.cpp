@@ -2,7 +2,10 @@
 
 #include "text/RuntimeFailure.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace spectrel::text {
@@ -90,6 +93,70 @@ double wholeTextNumber(QStringView s)
     return parseTaken(taken);
 }
 
+bool isLatin1(QStringView s)
+{
+    // Four characters at a time: all of them are below 0x100 when no high byte is set.
+    const char16_t* p = s.utf16();
+    std::uint64_t any = 0;
+    qsizetype i = 0;
+    for (; i + 4 <= s.size(); i += 4) {
+        std::uint64_t four;
+        std::memcpy(&four, p + i, sizeof four);
+        any |= four;
+    }
+    for (; i < s.size(); ++i)
+        any |= p[i];
+    return (any & 0xFF00FF00FF00FF00u) == 0;
+}
+
+// Case folding within Latin-1: A-Z and the capitals from U+00C0 to U+00DE but the multiplication sign. The
+// rest folds onto itself or, as the micro sign does, onto a character outside Latin-1 that nothing else here
+// folds onto.
+char16_t latin1Folded(QChar c)
+{
+    const char16_t u = c.unicode();
+    const bool capital = (u >= u'A' && u <= u'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7);
+    return capital ? char16_t(u + 0x20) : u;
+}
+
+// The capital of a folded Latin-1 letter; other characters as they are.
+char16_t latin1Capital(char16_t u)
+{
+    const bool small = (u >= u'a' && u <= u'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7);
+    return small ? char16_t(u - 0x20) : u;
+}
+
+// The case-insensitive search for texts that are all Latin-1: the same answer as Qt's search with Unicode
+// case folding, without its table look-up for every character. Replies (with their 0xFF prefix) and captions
+// are Latin-1 nearly always. The first character of the needle is looked for in each of its two forms with
+// Qt's plain character search, which takes many characters at a time; only there is the rest compared.
+qsizetype indexOfLatin1(QStringView haystack, QStringView needle, qsizetype from)
+{
+    const char16_t small = latin1Folded(needle.front());
+    const char16_t capital = latin1Capital(small);
+    const qsizetype last = haystack.size() - needle.size();
+    const auto next = [haystack](char16_t c, qsizetype at) {
+        const qsizetype i = haystack.indexOf(QChar(c), at);
+        return i < 0 ? haystack.size() : i;
+    };
+    qsizetype nextSmall = next(small, from);
+    qsizetype nextCapital = capital == small ? haystack.size() : next(capital, from);
+    for (;;) {
+        const qsizetype i = std::min(nextSmall, nextCapital);
+        if (i > last)
+            return -1;
+        qsizetype k = 1;
+        while (k < needle.size() && latin1Folded(haystack[i + k]) == latin1Folded(needle[k]))
+            ++k;
+        if (k == needle.size())
+            return i;
+        if (i == nextSmall)
+            nextSmall = next(small, i + 1);
+        else
+            nextCapital = next(capital, i + 1);
+    }
+}
+
 template <typename Int> Int roundInto(double value)
 {
     if (!std::isfinite(value))
@@ -108,7 +175,12 @@ int find(QStringView haystack, QStringView needle, int start)
         throw RuntimeFailure::invalidCall();
     if (start > haystack.size())
         return 0;
-    const qsizetype at = haystack.indexOf(needle, start - 1, Qt::CaseInsensitive);
+    const QStringView searched = haystack.mid(start - 1);
+    // A character outside Latin-1 may fold onto a letter inside it (the Kelvin sign onto "k"): such texts
+    // take Qt's full folding.
+    const qsizetype at = !needle.isEmpty() && isLatin1(needle) && isLatin1(searched)
+                             ? indexOfLatin1(haystack, needle, start - 1)
+                             : haystack.indexOf(needle, start - 1, Qt::CaseInsensitive);
     return at < 0 ? 0 : int(at + 1);
 }
 

@@ -22,6 +22,11 @@ private Q_SLOTS:
         } rows[] = {{"first, 1-based", "abcabc", "bc", 1, 2},
                     {"from a later start", "abcabc", "bc", 3, 5},
                     {"letter case ignored", "--- hltv STATUS ---", "--- HLTV Status ---", 1, 1},
+                    {"first letter in the other case, after a false start", "a-Ab", "AB", 1, 3},
+                    {"letter case ignored beyond ASCII", "gro\u00dfe \u00c4RA", "\u00e4ra", 1, 7},
+                    {"a sign that folds onto an ASCII letter", "5 \u212Aelvin", "kelvin", 1, 3},
+                    {"the multiplication sign is no capital", "\u00f7", "\u00d7", 1, 0},
+                    {"needle longer than the rest", "abcab", "abc", 4, 0},
                     {"absent", "abc", "x", 1, 0},
                     {"start past the end", "abc", "c", 4, 0}};
         for (const auto& r : rows)
