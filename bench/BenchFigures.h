@@ -84,8 +84,8 @@ template <typename Request> inline void runBlock(int count, Series& series, Requ
     series.systemNs += splitAfter.systemNs - splitBefore.systemNs;
 }
 
-// The figures of one client: p50/p99 wall time and CPU per request, and when a request takes more than one
-// exchange (request datagram and reply), the same figures per exchange.
+// The figures of one client: p50/p99 wall time and CPU per request, and when the number of exchanges
+// (request datagram and reply) a request takes is given, the same figures divided by it.
 inline void printSeries(const char* name, Series& s, int exchangesPerRequest = 0)
 {
     const double requests = double(s.wallNs.size());
