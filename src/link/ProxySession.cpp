@@ -2,7 +2,6 @@
 
 #include "core/Cues.h"
 #include "core/Logging.h"
-#include "link/RconProtocol.h"
 
 namespace spectrel {
 
@@ -15,27 +14,28 @@ ProxySession::ProxySession(const RconLink::Services& services, TextWidth widthTw
 
 bool ProxySession::QueryStatus()
 {
-    return m_link.request(QStringLiteral("status"), rcon::kStatusDone);
+    return m_link.request(QStringLiteral("status"), Outcome::StatusRead);
 }
 
 bool ProxySession::StartRecording(const QString& demoName)
 {
-    return commandRequest(QStringLiteral("record \"") + demoName + QStringLiteral("\""), rcon::kRecordDone);
+    return commandRequest(QStringLiteral("record \"") + demoName + QStringLiteral("\""),
+                          Outcome::RecordingStarted);
 }
 
 bool ProxySession::StopRecording()
 {
-    return commandRequest(QStringLiteral("stoprecording"), rcon::kStopDone);
+    return commandRequest(QStringLiteral("stoprecording"), Outcome::RecordingCompleted);
 }
 
 bool ProxySession::SayToSpectators(const QString& text)
 {
-    return commandRequest(QStringLiteral("say ") + text, rcon::kCommandSent);
+    return commandRequest(QStringLiteral("say ") + text, Outcome::CommandSent);
 }
 
-bool ProxySession::commandRequest(const QString& command, const QString& doneCode)
+bool ProxySession::commandRequest(const QString& command, Outcome done)
 {
-    const bool ok = m_link.request(command, doneCode);
+    const bool ok = m_link.request(command, done);
     if (!ok)
         m_cues.PlayCue(CueFailure);
     return ok;
@@ -45,7 +45,6 @@ void ProxySession::ResetToOffline()
 {
     Q_EMIT wentOffline();
     m_panel.goOffline();
-    m_link.setPendingCommand(rcon::kError);
     Q_EMIT panelChanged();
 }
 
@@ -62,14 +61,13 @@ void ProxySession::enableStopNow()
     Q_EMIT panelChanged();
 }
 
-void ProxySession::statusReportArrived(const QString& s)
+std::optional<Outcome> ProxySession::statusReportArrived(const QString& s)
 {
     const StatusReading reading = readStatusReport(s, m_spectators, m_countdownMode, m_widthTwips);
     switch (reading.outcome) {
     case StatusReading::Outcome::NoGameServer:
         ResetToOffline();
-        m_link.setPendingCommand(rcon::kStatusDone);
-        return;
+        return Outcome::StatusRead; // offline, yet the request succeeds
     case StatusReading::Outcome::Unreadable:
         qCInfo(lcLink) << "unreadable status report:" << reading.failure;
         if (reading.showDemoPage) {
@@ -77,35 +75,35 @@ void ProxySession::statusReportArrived(const QString& s)
             m_panel.demoInRecordingColour = true;
         }
         ResetToOffline();
-        return;
+        return Outcome::Failed;
     case StatusReading::Outcome::Connected:
         if (reading.showDemoPage)
             Q_EMIT recordingPageWanted();
         m_panel.applyConnected(reading, m_countdownRunning);
         Q_EMIT panelChanged();
-        m_link.setPendingCommand(rcon::kStatusDone);
-        return;
+        return Outcome::StatusRead;
     }
+    return Outcome::Failed;
 }
 
-void ProxySession::recordingStartedArrived()
+std::optional<Outcome> ProxySession::recordingStartedArrived()
 {
     m_cues.PlayCue(CueStart);
     if (!QueryStatus())
-        return; // the record request whose reply this is fails with the status request
+        return std::nullopt; // the record request whose reply this is failed with the status request
     if (m_announceStart)
         SayToSpectators(QStringLiteral("Started recording HLTV demo"));
-    m_link.setPendingCommand(rcon::kRecordDone);
+    return Outcome::RecordingStarted;
 }
 
-void ProxySession::recordingCompletedArrived()
+std::optional<Outcome> ProxySession::recordingCompletedArrived()
 {
     m_cues.PlayCue(CueFinish);
     if (!QueryStatus())
-        return;
+        return std::nullopt;
     if (m_announceEnd)
         SayToSpectators(QStringLiteral("Finished recording HLTV demo"));
-    m_link.setPendingCommand(rcon::kStopDone);
+    return Outcome::RecordingCompleted;
 }
 
 std::optional<QString> spectatorAnnouncement(std::int16_t count)

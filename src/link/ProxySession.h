@@ -24,13 +24,13 @@ public:
     const StatusPanel& panel() const { return m_panel; }
     SpectatorWatch& spectators() { return m_spectators; }
 
-    // The four requests; each returns false when its exchange ended in "error".
+    // The four requests; each returns false when its exchange failed.
     bool QueryStatus();
     bool StartRecording(const QString& demoName); // "record" and the name in double quotes
     bool StopRecording();
     bool SayToSpectators(const QString& text);
 
-    // The panel, the proxy state and the recording buttons back to offline; a waiting request fails.
+    // The panel, the proxy state and the recording buttons back to offline.
     void ResetToOffline() override;
 
     // What a countdown means for the next report: mode 1 keeps a start countdown's text on the demo label
@@ -65,11 +65,11 @@ Q_SIGNALS:
     void programMustEnd();
 
 private:
-    void statusReportArrived(const QString& s) override;
-    void recordingStartedArrived() override;
-    void recordingCompletedArrived() override;
+    std::optional<Outcome> statusReportArrived(const QString& s) override;
+    std::optional<Outcome> recordingStartedArrived() override;
+    std::optional<Outcome> recordingCompletedArrived() override;
 
-    bool commandRequest(const QString& command, const QString& doneCode);
+    bool commandRequest(const QString& command, Outcome done);
 
     Cues& m_cues;
     TextWidth m_widthTwips;

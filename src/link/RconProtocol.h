@@ -35,12 +35,4 @@ ReplyKind classifyReply(const QString& s, bool slotEmpty);
 // up to the first line feed. A challenge without a line feed after it fails (RuntimeFailure::InvalidCall).
 QString cutChallenge(const QString& s);
 
-// Done-codes a request ends with, and the failure every request may end with instead.
-// The challenge was answered with the command line; a say needs nothing more.
-inline const QString kCommandSent = QStringLiteral("1");
-inline const QString kStatusDone = QStringLiteral("2");
-inline const QString kRecordDone = QStringLiteral("3");
-inline const QString kStopDone = QStringLiteral("4");
-inline const QString kError = QStringLiteral("error");
-
 } // namespace spectrel::rcon

@@ -63,7 +63,6 @@ public:
 
     // Requests.
     bool QueryStatus() { return m_session->QueryStatus(); }
-    void ResetToOffline() { m_session->ResetToOffline(); }
 
     // The four recording actions; the hotkeys run them too.
     void cRecNow_Click() { m_recorder->recordNow(); }
