@@ -316,6 +316,9 @@ private Q_SLOTS:
 
     void refusedDatagramRebindsTheSocket()
     {
+#if defined(SPECTREL_PORTABLE_LINK) && defined(Q_OS_LINUX)
+        QSKIP("Qt's socket hears no refusal on an unconnected UDP socket on Linux; Windows reports it");
+#endif
         QUdpSocket closed; // bound and closed again: nothing listens on its port afterwards
         QVERIFY(closed.bind(QHostAddress::LocalHost, 0));
         const QString port = QString::number(closed.localPort());
