@@ -70,8 +70,9 @@ convert -size 256x256 xc:none \
 convert "$tmp/icon256.png" -filter Lanczos -resize 32x32 "${stable[@]}" PNG32:"$out/spectrel.png"
 convert "$tmp/icon256.png" -filter Lanczos \( -clone 0 -resize 16x16 \) \( -clone 0 -resize 32x32 \) \
   \( -clone 0 -resize 48x48 \) -delete 0 "$out/spectrel.ico"
-# The sizes a desktop's application menu asks for, and the same drawing as SVG for any other size.
-for size in 48 64 128 256; do
+# The sizes a desktop's application menu asks for (and the window's icon set), and the same drawing as SVG for
+# any other size.
+for size in 16 48 64 128 256; do
   convert "$tmp/icon256.png" -filter Lanczos -resize ${size}x${size} "${stable[@]}" PNG32:"$out/spectrel-$size.png"
 done
 cat > "$out/spectrel.svg" <<'SVG'
@@ -125,6 +126,6 @@ rows=(
 } >"$tmp/hand.xpm"
 convert "$tmp/hand.xpm" "${stable[@]}" PNG32:"$out/hand.png"
 
-for f in banner.png spectrel.png spectrel-48.png spectrel-256.png spectrel.ico hand.png; do
+for f in banner.png spectrel-16.png spectrel.png spectrel-48.png spectrel-256.png spectrel.ico hand.png; do
   identify -format "%f: %wx%h, %[colorspace], %[bit-depth] bit\n" "$out/$f" | head -n 1
 done

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/ProgramTitle.h"
+#include "shell/CommandLine.h"
 #include "shell/HLTVForm.h"
 #include "shell/MessageBoxNotices.h"
 #include "shell/QSettingsStore.h"
@@ -16,13 +17,42 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace spectrel;
+
+namespace {
+
+// The program's icon in every size it is drawn in; the window system picks the size it shows.
+QIcon programIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/resources/spectrel-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/resources/spectrel.png"), QSize(32, 32));
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/resources/spectrel-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Before the application object: answering these needs no display, and no settings are read.
+    switch (CommandLine::read(argc, argv).request) {
+    case CommandLine::Request::Help:
+        std::fputs(qPrintable(CommandLine::helpText()), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::printf("spectrel %s\n", qPrintable(programVersion()));
+        return 0;
+    case CommandLine::Request::OpenWindow:
+        break;
+    }
+
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/spectrel.png")));
+    QGuiApplication::setWindowIcon(programIcon());
 
     // A second copy hands the first one the word to come to the front, and ends without a trace.
     SingleInstance instance(SingleInstance::defaultName());

@@ -2,12 +2,17 @@
 
 namespace spectrel {
 
+QString programVersion()
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(SPECTREL_VERSION_MAJOR)
+        .arg(SPECTREL_VERSION_MINOR)
+        .arg(SPECTREL_VERSION_REVISION);
+}
+
 QString ProgramTitle()
 {
-    return applicationTitle() + QStringLiteral(" v%1.%2.%3")
-                                    .arg(SPECTREL_VERSION_MAJOR)
-                                    .arg(SPECTREL_VERSION_MINOR)
-                                    .arg(SPECTREL_VERSION_REVISION);
+    return applicationTitle() + QStringLiteral(" v") + programVersion();
 }
 
 } // namespace spectrel

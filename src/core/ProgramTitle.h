@@ -10,7 +10,10 @@ inline QString applicationTitle()
     return QStringLiteral("Spectrel by Zovan");
 }
 
-// The window caption and the start of every notice caption: the title, " v" and major.minor.revision.
+// The release as major.minor.revision ("1.2.9").
+QString programVersion();
+
+// The window caption and the start of every notice caption: the title, " v" and the release.
 QString ProgramTitle();
 
 } // namespace spectrel

@@ -77,6 +77,9 @@ void StartupTest::firstStartWelcomesAndSavesOnClose()
     QCOMPARE(m_x->geometry(window).topLeft(), QPoint(0, 0));
     // The caption of today's window managers carries exactly the title too.
     QCOMPARE(m_x->netWmName(window), kTitle);
+    // The icon comes in every size a task bar or window switcher may draw.
+    QCOMPARE(m_x->iconSizes(window),
+             (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
 
     QVERIFY2(run.closeAndEnd(*m_x, window), "the program did not end after its window was closed");
 

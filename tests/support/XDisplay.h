@@ -2,12 +2,14 @@
 
 #include <QDeadlineTimer>
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QThread>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,6 +62,25 @@ public:
 
     // The caption a window manager of today shows in the title bar and the task bar.
     QString netWmName(xcb_window_t window) { return property(window, m_netWmName, m_utf8String); }
+
+    // The sizes of the pictures the window offers as its icon (_NET_WM_ICON), smallest first.
+    QList<QSize> iconSizes(xcb_window_t window)
+    {
+        xcb_get_property_reply_t* p = xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 0, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 1 << 20),
+            nullptr);
+        QList<QSize> sizes;
+        if (p && p->format == 32) {
+            const auto* words = static_cast<const quint32*>(xcb_get_property_value(p));
+            const qsizetype count = xcb_get_property_value_length(p) / 4;
+            for (qsizetype i = 0; i + 1 < count; i += 2 + qsizetype(words[i]) * words[i + 1])
+                sizes.append(QSize(int(words[i]), int(words[i + 1])));
+        }
+        std::free(p);
+        std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+        return sizes;
+    }
 
     // Polls for the window until `ms` have passed.
     xcb_window_t waitForWindow(const QString& caption, int ms)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace spectrel {
+
+// What the program was asked on its command line. Read before anything else starts: --help and --version
+// need no display and touch no settings. Options it does not know are left to Qt (-platform, -display, ...).
+struct CommandLine {
+    enum class Request { OpenWindow, Help, Version };
+    Request request = Request::OpenWindow;
+
+    static CommandLine read(int argc, const char* const* argv);
+    static QString helpText();
+};
+
+} // namespace spectrel
