@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libxcb1-dev libxcb-keysyms1-dev g++-mingw-w64-x86-64
   xvfb xauth xdotool x11-utils fonts-dejavu-core clang-format git iproute2 util-linux
-  desktop-file-utils man-db file binutils dpkg-dev lintian pulseaudio pulseaudio-utils ccache
+  desktop-file-utils man-db file binutils dpkg-dev lintian pulseaudio pulseaudio-utils ccache dbus-daemon
 )
 
 missing=()

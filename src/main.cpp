@@ -53,6 +53,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
     QGuiApplication::setWindowIcon(programIcon());
+    // The desktop entry's name, by which a Wayland desktop and its portal know the program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("spectrel"));
 
     // A second copy hands the first one the word to come to the front, and ends without a trace.
     SingleInstance instance(SingleInstance::defaultName());

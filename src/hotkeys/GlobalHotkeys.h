@@ -5,8 +5,8 @@
 namespace spectrel {
 
 // System-wide key combinations: once registered, a combination reaches the program whichever program has the
-// focus. One backend per platform (X11 key grabs, Win32 RegisterHotKey); elsewhere every registration is
-// refused.
+// focus. One backend per platform (X11 key grabs or the desktop portal on Linux, Win32 RegisterHotKey);
+// elsewhere every registration is refused.
 class GlobalHotkeys : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +31,9 @@ public:
 Q_SIGNALS:
     // A registered combination was pressed.
     void activated(int id);
+    // A registration that registerHotkey() accepted was refused afterwards: a backend whose answer comes
+    // later (the desktop portal) declined it, or is not there. `id` then holds nothing.
+    void refused(int id);
 };
 
 // The platform's hotkeys for this process, made on first use (a QGuiApplication must exist by then).

@@ -38,6 +38,17 @@ QString noHotkeysWarning(HotkeySlot slot)
            command + QStringLiteral("\" instead   ");
 }
 
+// The desktop portal declined the shortcut or is not there: a desktop shortcut can still run the trigger, and
+// a game on X11 still sees the program's own X11 hotkeys when Qt runs on X11 too.
+QString desktopRefusedWarning(HotkeySlot slot)
+{
+    const QString command = slot == HotkeySlot::Record ? QStringLiteral("spectrelctl trigger record")
+                                                       : QStringLiteral("spectrelctl trigger stop");
+    return QStringLiteral("The desktop did not grant this hotkey.\r\n"
+                          "Bind a desktop shortcut to \"") +
+           command + QStringLiteral("\" instead, or start Spectrel with QT_QPA_PLATFORM=xcb   ");
+}
+
 } // namespace
 
 int modifierMask(const HotkeyRow& row)
@@ -107,6 +118,20 @@ void HotkeyBinding::enableBoxChanged(HotkeySlot slot, int boxValue, bool startup
         refuse(heldByOtherRow || m_s.hotkeys.available() ? QStringLiteral("Current hotkey already in use   ")
                                                          : noHotkeysWarning(slot));
     }
+}
+
+void HotkeyBinding::registrationRefused(int hotkeyId)
+{
+    if (hotkeyId != RecordHotkeyId && hotkeyId != StopHotkeyId)
+        return;
+    const HotkeySlot slot = hotkeyId == RecordHotkeyId ? HotkeySlot::Record : HotkeySlot::Stop;
+    std::uint8_t& registered = registeredFlag(slot);
+    if (registered == 0)
+        return; // switched off before the answer came
+    registered = 0;
+    qCInfo(lcHotkeys) << "hotkey" << hotkeyId << "refused";
+    m_s.cues.PlayCue(CueFailure);
+    refuse(desktopRefusedWarning(slot));
 }
 
 void HotkeyBinding::rowControlChanged(HotkeySlot slot, SettingKey control, int value)

@@ -56,6 +56,9 @@ public:
     void enableBoxChanged(HotkeySlot slot, int boxValue, bool startupDone);
     // A row control changed: its value is saved under its key, then the row's enable box is cleared.
     void rowControlChanged(HotkeySlot slot, SettingKey control, int value);
+    // The platform refused afterwards a registration it had accepted (the desktop portal answers after the
+    // call): the refused registration's cue and warning, naming the ways round; the box stays ticked.
+    void registrationRefused(int hotkeyId);
     // Shutdown: releases the registered combinations.
     void unregisterAll();
 

@@ -1,6 +1,7 @@
 #include "hotkeys/GlobalHotkeys.h"
 
 #include "core/Logging.h"
+#include "hotkeys/PortalHotkeys.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -83,9 +84,10 @@ struct KeySymbolsFree {
 // KeyPress events through Qt's native event filter.
 class X11Hotkeys : public GlobalHotkeys, private QAbstractNativeEventFilter {
 public:
-    X11Hotkeys()
+    // Without `grab` (or off X11) every registration is refused.
+    explicit X11Hotkeys(bool grab)
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        if (!grab || QGuiApplication::platformName() != QLatin1String("xcb"))
             return;
         const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
         if (!x11 || !x11->connection())
@@ -260,12 +262,50 @@ private:
     std::map<int, Hotkey> m_hotkeys;
 };
 
+enum class Backend { X11, Portal, None };
+
+// X11 grabs where Qt runs on X11 (XWayland included), the portal where it runs on Wayland, none elsewhere.
+// SPECTREL_HOTKEYS ("x11", "portal", "none") overrides the choice, for desktops that misreport and for tests.
+Backend chosenBackend()
+{
+    const QByteArray forced = qgetenv("SPECTREL_HOTKEYS");
+    if (forced == "x11")
+        return Backend::X11;
+    if (forced == "portal")
+        return Backend::Portal;
+    if (forced == "none")
+        return Backend::None;
+    if (!forced.isEmpty())
+        qCWarning(lcHotkeys) << "SPECTREL_HOTKEYS:" << forced << "is none of x11, portal, none; ignored";
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb"))
+        return Backend::X11;
+    if (platform.startsWith(QLatin1String("wayland")))
+        return Backend::Portal;
+    return Backend::None;
+}
+
+GlobalHotkeys* makeSystemHotkeys()
+{
+    switch (chosenBackend()) {
+    case Backend::Portal:
+        qCInfo(lcHotkeys) << "global hotkeys through the desktop portal";
+        return new PortalHotkeys(QDBusConnection::sessionBus());
+    case Backend::X11:
+        return new X11Hotkeys(true);
+    case Backend::None:
+        break;
+    }
+    return new X11Hotkeys(false);
+}
+
 } // namespace
 
 GlobalHotkeys& systemHotkeys()
 {
-    static X11Hotkeys hotkeys;
-    return hotkeys;
+    // Never destroyed: the window's hotkeys may be released as late as the application's end.
+    static GlobalHotkeys* const hotkeys = makeSystemHotkeys();
+    return *hotkeys;
 }
 
 } // namespace spectrel

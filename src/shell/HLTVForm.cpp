@@ -172,6 +172,8 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     // The platform queues a press that comes during start-up; it is handled once the window runs its loop.
     connect(&hotkeys, &GlobalHotkeys::activated, this,
             [this](int id) { m_trap.run([=, this] { HotkeyDispatch(id); }); });
+    connect(&hotkeys, &GlobalHotkeys::refused, this,
+            [this](int id) { m_trap.run([=, this] { m_hotkeyBinding->registrationRefused(id); }); });
 }
 
 HLTVForm::~HLTVForm() = default;

@@ -64,6 +64,8 @@ public:
     // Another settings folder, and another X server, for the runs that follow.
     void setConfigHome(const QString& folder) { m_configHome = folder; }
     void setDisplay(const QString& display) { m_display = display; }
+    // One more variable of the program's environment.
+    void setEnv(const QString& name, const QString& value) { m_env.insert(name, value); }
     QString homePath() const { return m_home.path(); }
 
     void writeIni(const QByteArray& settingsLines)
@@ -98,6 +100,7 @@ public:
         if (!m_display.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), m_display);
         env.remove(QStringLiteral("SESSION_MANAGER"));
+        env.insert(m_env);
         return env;
     }
     QProcess& start() { return start(m_process); }
@@ -164,6 +167,7 @@ private:
     QTemporaryDir m_home;
     QString m_configHome = m_home.filePath(QStringLiteral("config"));
     QString m_display;
+    QProcessEnvironment m_env;
     QProcess m_process;
     QProcess m_second;
     QByteArray m_ctlError;

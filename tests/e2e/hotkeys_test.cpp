@@ -1,12 +1,16 @@
 // The global hotkeys of the real program on the tests' X server: a combination pressed while another window
 // has the focus runs the row's action against the simulator, switching the row off releases it, a
 // combination another client holds is refused with the program's warning, and `spectrelctl trigger` runs the
-// same action from the command line.
+// same action from the command line. Through the desktop portal (a stand-in on a session bus of the test's
+// own), the rows are bound as shortcuts, Activated runs the row's action, and a portal's refusal is the
+// refused registration's.
 
 #include "ProgramRun.h"
 #include "support/SimProcess.h"
 
 #include <xcb/xcb_keysyms.h>
+
+#include <QRegularExpression>
 
 #include <functional>
 #include <memory>
@@ -92,10 +96,88 @@ bool pressCtrlShiftF6()
 }
 
 // The stop row "Stop now" on CTRL+SHIFT+F6, enabled; the connection fields point at the simulator.
+QByteArray stopRow(const QString& port)
+{
+    return "FirstRun=False\nLastTab=1\ntServer=127.0.0.1\ntPort=" + port.toLatin1() +
+           "\ntRcon=demo\ncStopAction=1\ncCtrlStop=1\ncShiftStop=1\ncAltStop=0\ncSK=41\ncSHE=1\n";
+}
 QByteArray stopRow(const SimProcess& sim)
 {
-    return "FirstRun=False\nLastTab=1\ntServer=127.0.0.1\ntPort=" + sim.portText().toLatin1() +
-           "\ntRcon=demo\ncStopAction=1\ncCtrlStop=1\ncShiftStop=1\ncAltStop=0\ncSK=41\ncSHE=1\n";
+    return stopRow(sim.portText());
+}
+
+// A session bus of the test's own, which activates no service, and the stand-in portal on it (unless it is
+// to be missing). The stand-in prints the calls it takes and emits Activated when asked.
+class PortalBus {
+public:
+    ~PortalBus()
+    {
+        for (QProcess* p : {&m_portal, &m_daemon}) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+    bool start(const QStringList& portalArgs, bool withPortal = true)
+    {
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        if (!config.open(QIODevice::WriteOnly))
+            return false;
+        config.write(
+            "<busconfig><type>session</type><listen>unix:tmpdir=" + m_dir.path().toUtf8() +
+            "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+            "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n");
+        config.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address")});
+        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
+        }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        if (m_address.isEmpty() || !withPortal)
+            return !m_address.isEmpty();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+        m_portal.setProcessEnvironment(env);
+        m_portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_portal.start(QStringLiteral(SPECTREL_PORTAL_STAND_IN), portalArgs);
+        return m_portal.waitForStarted(5000) && waitFor(QStringLiteral("ready"));
+    }
+    QString address() const { return m_address; }
+
+    // The lines the stand-in printed so far.
+    QStringList calls()
+    {
+        m_portal.waitForReadyRead(0);
+        while (m_portal.canReadLine())
+            m_calls << QString::fromUtf8(m_portal.readLine()).trimmed();
+        return m_calls;
+    }
+    bool waitFor(const QString& line, int ms = kWaitMs)
+    {
+        const QDeadlineTimer deadline(ms);
+        while (!calls().contains(line) && !deadline.hasExpired() && m_portal.state() == QProcess::Running)
+            m_portal.waitForReadyRead(50);
+        return m_calls.contains(line);
+    }
+    bool activate(const QString& shortcut)
+    {
+        return m_portal.write("activate " + shortcut.toLatin1() + '\n') > 0 &&
+               m_portal.waitForBytesWritten(1000);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QProcess m_portal;
+    QString m_address;
+    QStringList m_calls;
+};
+
+// The program's hotkeys through the portal on `bus`, whatever Qt platform it runs on.
+void usePortal(ProgramRun& run, const PortalBus& bus)
+{
+    run.setEnv(QStringLiteral("SPECTREL_HOTKEYS"), QStringLiteral("portal"));
+    run.setEnv(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
 }
 
 } // namespace
@@ -111,12 +193,16 @@ private Q_SLOTS:
         QVERIFY(m_x->isOpen());
     }
 
+    // In a Wayland session, the program started with QT_QPA_PLATFORM=xcb (as ProgramRun starts it) runs on
+    // XWayland and grabs its keys there: a game that is an X client too has the focus, and the grab fires.
     void pressedWhileAnotherWindowHasTheFocus()
     {
         SimProcess sim;
         QVERIFY2(sim.start({QStringLiteral("--recording"), QStringLiteral("match1")}),
                  qPrintable(sim.errorText()));
         ProgramRun run;
+        run.setEnv(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        run.setEnv(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("spectrel-test-absent"));
         const xcb_window_t window = run.startToWindow(*m_x, stopRow(sim));
         QVERIFY2(window, "the main window did not open");
         OtherClient other;
@@ -228,6 +314,89 @@ private Q_SLOTS:
         QVERIFY(clickControl(*m_x, window, "cSHE"));
         QTRY_COMPARE_WITH_TIMEOUT(run.setting(QStringLiteral("cSHE")), QStringLiteral("0"), kWaitMs);
         QVERIFY2(!other.grabCtrlShiftF6(), "unticking the stop row released the record row's grab");
+        QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
+    void boundThroughThePortal()
+    {
+        PortalBus bus;
+        QVERIFY(bus.start({}));
+        SimProcess sim;
+        QVERIFY2(sim.start({QStringLiteral("--recording"), QStringLiteral("match1")}),
+                 qPrintable(sim.errorText()));
+        ProgramRun run;
+        usePortal(run, bus);
+        // Besides the stop row, "Record" on CTRL+ALT+SHIFT+Page Down.
+        const xcb_window_t window = run.startToWindow(
+            *m_x, stopRow(sim) + "cRecAction=0\ncCtrlRec=1\ncAltRec=1\ncShiftRec=1\ncRK=56\ncRHE=1\n");
+        QVERIFY2(window, "the main window did not open");
+
+        // Both rows restored at start-up are bound at once, in the one session, after the registration.
+        const QString record = QStringLiteral("record=CTRL+ALT+SHIFT+Page_Down (Record HLTV demo)");
+        const QString both = QStringLiteral("BindShortcuts ") + record +
+                             QStringLiteral(" stop=CTRL+SHIFT+F6 (Stop HLTV demo)");
+        QVERIFY2(bus.waitFor(both, 5000), qPrintable(bus.calls().join(u'\n')));
+        const QStringList calls = bus.calls();
+        QCOMPARE(calls.value(1), QStringLiteral("Register spectrel"));
+        QVERIFY2(calls.value(2).contains(QRegularExpression(
+                     QStringLiteral("^CreateSession handle_token=\\w+ session_handle_token=\\w+$"))),
+                 qPrintable(calls.value(2)));
+        QCOMPARE(calls.size(), 4);
+
+        QVERIFY(refresh(*m_x, window, sim));
+        QVERIFY2(repeatUntil(sim, QStringLiteral("stoprecording"), 1,
+                             [&] { return bus.activate(QStringLiteral("stop")); }),
+                 qPrintable(sim.commands().join(u',')));
+
+        // Unticking the stop row binds what remains.
+        QVERIFY(clickControl(*m_x, window, "Tabek", {}, QPoint(20, 8))); // the first page's tab
+        QVERIFY(clickControl(*m_x, window, "cSHE"));
+        QVERIFY2(bus.waitFor(QStringLiteral("BindShortcuts ") + record), qPrintable(bus.calls().join(u'\n')));
+        QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("0"));
+        QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
+    // Whatever keeps the portal from binding the row, the refused registration's warning names the ways round
+    // it; the box stays ticked, to be tried at the next start.
+    void refusedByThePortal_data()
+    {
+        QTest::addColumn<bool>("portal");
+        QTest::addColumn<QStringList>("portalArgs");
+        QTest::addColumn<bool>("bound"); // the stand-in was asked to bind
+        QTest::newRow("no portal") << false << QStringList() << false;
+        QTest::newRow("no global shortcuts") << true << QStringList{"--without-shortcuts"} << false;
+        QTest::newRow("session declined (1)") << true << QStringList{"--session-answer", "1"} << false;
+        QTest::newRow("session failed (2)") << true << QStringList{"--session-answer", "2"} << false;
+        QTest::newRow("binding declined (1), no registry")
+            << true << QStringList{"--bind-answer", "1", "--without-registry"} << true;
+        QTest::newRow("binding failed (2)") << true << QStringList{"--bind-answer", "2"} << true;
+    }
+    void refusedByThePortal()
+    {
+        QFETCH(bool, portal);
+        QFETCH(QStringList, portalArgs);
+        QFETCH(bool, bound);
+        PortalBus bus;
+        QVERIFY(bus.start(portalArgs, portal));
+        ProgramRun run;
+        usePortal(run, bus);
+        run.writeIni(stopRow(QStringLiteral("27015")));
+        run.start();
+
+        const xcb_window_t box = m_x->waitForWindow(kTitle + QStringLiteral(" - Warning"), kWaitMs);
+        QVERIFY2(box, "no warning");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run.log().contains("warning: The desktop did not grant this hotkey. Bind a desktop "
+                               "shortcut to \"spectrelctl trigger stop\" instead, or start "
+                               "Spectrel with QT_QPA_PLATFORM=xcb"),
+            kWaitMs);
+        QCOMPARE(bus.calls().contains(QStringLiteral("BindShortcuts stop=CTRL+SHIFT+F6 (Stop HLTV demo)")),
+                 bound);
+        QVERIFY(pressReturn(box));
+
+        const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+        QVERIFY2(window, "the main window did not open");
+        QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("1"));
         QVERIFY(run.closeAndEnd(*m_x, window));
     }
 
