@@ -63,7 +63,8 @@ void ProxySession::enableStopNow()
 
 std::optional<Outcome> ProxySession::statusReportArrived(const QString& s)
 {
-    const StatusReading reading = readStatusReport(s, m_spectators, m_countdownMode, m_widthTwips);
+    const CountdownState countdown = m_countdown ? m_countdown->countdown() : CountdownState{};
+    const StatusReading reading = readStatusReport(s, m_spectators, countdown.mode, m_widthTwips);
     switch (reading.outcome) {
     case StatusReading::Outcome::NoGameServer:
         ResetToOffline();
@@ -79,7 +80,7 @@ std::optional<Outcome> ProxySession::statusReportArrived(const QString& s)
     case StatusReading::Outcome::Connected:
         if (reading.showDemoPage)
             Q_EMIT recordingPageWanted();
-        m_panel.applyConnected(reading, m_countdownRunning);
+        m_panel.applyConnected(reading, countdown.running);
         Q_EMIT panelChanged();
         return Outcome::StatusRead;
     }

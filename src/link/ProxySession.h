@@ -33,14 +33,9 @@ public:
     // The panel, the proxy state and the recording buttons back to offline.
     void ResetToOffline() override;
 
-    // What a countdown means for the next report: mode 1 keeps a start countdown's text on the demo label
-    // while the proxy does not record, mode 2 a stop countdown's while it does; a running countdown keeps
-    // "Stop now" usable.
-    void setCountdown(std::uint8_t mode, bool running)
-    {
-        m_countdownMode = mode;
-        m_countdownRunning = running;
-    }
+    // Where the countdown is read when a report arrives: it keeps its text on the demo label, and while it
+    // runs "Stop now" stays usable. None (the default): no countdown.
+    void setCountdownSource(const CountdownSource* source) { m_countdown = source; }
     // A countdown's text on the demo label, in the button-text colour, until the next report or countdown
     // tick writes it again.
     void showCountdown(const QString& text);
@@ -76,8 +71,7 @@ private:
     RconLink m_link;
     StatusPanel m_panel;
     SpectatorWatch m_spectators;
-    std::uint8_t m_countdownMode = 0;
-    bool m_countdownRunning = false;
+    const CountdownSource* m_countdown = nullptr;
     bool m_announceStart = false;
     bool m_announceEnd = false;
 };

@@ -6,8 +6,9 @@ void StatusPanel::applyConnected(const StatusReading& reading, bool countdownRun
 {
     server = reading.server;
     delay = reading.delay;
+    delaySeconds = reading.delaySeconds;
     map = reading.map;
-    ProxyState = reading.recording ? Recording : Connected;
+    proxyState = reading.recording ? ProxyState::Recording : ProxyState::Connected;
     recordEnabled = !reading.recording;
     stopEnabled = reading.recording;
     recNowEnabled = !reading.recording;
@@ -20,11 +21,12 @@ void StatusPanel::applyConnected(const StatusReading& reading, bool countdownRun
 
 void StatusPanel::goOffline()
 {
-    ProxyState = Offline;
+    proxyState = ProxyState::Offline;
     recordEnabled = stopEnabled = recNowEnabled = stopNowEnabled = false;
     server = offlineText();
     map.clear();
     delay.clear();
+    delaySeconds = 0;
     demo.clear();
 }
 

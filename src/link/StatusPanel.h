@@ -10,15 +10,17 @@ namespace spectrel {
 
 // What the "HLTV proxy status" frame shows, the proxy state the recording actions act on, and which of the
 // four recording buttons may be pressed. Written only by status reports and by going offline.
-struct StatusPanel {
-    enum : std::uint8_t { Unknown = 0, Offline = 1, Recording = 2, Connected = 3 };
+// What the program knows of the proxy, from the last report (the numbers are those spectrelctl prints).
+enum class ProxyState : std::uint8_t { Unknown = 0, Offline = 1, Recording = 2, Connected = 3 };
 
+struct StatusPanel {
     static QString offlineText() { return QStringLiteral("(not connected / offline)"); }
 
-    std::uint8_t ProxyState = Unknown;
+    ProxyState proxyState = ProxyState::Unknown;
     QString server = offlineText(); // lCServer
     QString map;                    // lCMap
     QString delay;                  // lCDelay
+    double delaySeconds = 0;        // the delay as read, for a countdown
     QString demo;                   // lCDemo
     bool demoInRecordingColour = false;
     bool recordEnabled = false;  // cRecord

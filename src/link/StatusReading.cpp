@@ -50,7 +50,7 @@ QString mapText(const QString& name)
     return out;
 }
 
-void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, const TextWidth& widthTwips)
+void readConnected(QString r, StatusReading& out, CountdownMode countdown, const TextWidth& widthTwips)
 {
     r = from(r, find(r, u"Connected to Game Server") + 25);
 
@@ -59,7 +59,9 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
     r = from(r, d + 8);
 
     const int n = find(r, u"Server Name");
-    out.delay = left(r, n - 2) + QStringLiteral(" seconds");
+    const QString delay = left(r, n - 2);
+    out.delay = delay + QStringLiteral(" seconds");
+    out.delaySeconds = leadingNumber(delay);
     r = from(r, n + 13);
 
     const int g = find(r, u"Game Time");
@@ -81,7 +83,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
         out.recording = true;
         r = from(r, rec + 13);
         QString demo = left(r, find(r, u", Length") - 1);
-        if (countdownMode == 2)
+        if (countdown == CountdownMode::Stop)
             return;
         // The page and the colour change before the name is shortened, so also when shortening fails.
         out.showDemoPage = true;
@@ -93,7 +95,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
         out.demoText = QStringLiteral("Recording ") + demo;
     } else {
         out.recording = false;
-        if (countdownMode == 1)
+        if (countdown == CountdownMode::Start)
             return;
         out.demo = StatusReading::Demo::NotRecording;
         out.demoText = QStringLiteral("(not recording)");
@@ -102,7 +104,7 @@ void readConnected(QString r, StatusReading& out, std::uint8_t countdownMode, co
 
 } // namespace
 
-StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uint8_t countdownMode,
+StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, CountdownMode countdown,
                                const TextWidth& widthTwips)
 {
     StatusReading out;
@@ -115,7 +117,7 @@ StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uin
         }
         if (watch.check == 1)
             readSpectators(r, watch);
-        readConnected(r, out, countdownMode, widthTwips);
+        readConnected(r, out, countdown, widthTwips);
         out.outcome = StatusReading::Outcome::Connected;
     } catch (const RuntimeFailure& failure) {
         // Only a cut with a negative length makes a report unreadable; anything else is unexpected.

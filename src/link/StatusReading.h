@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Countdown.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -32,9 +34,10 @@ struct StatusReading {
     };
     Outcome outcome = Outcome::Unreadable;
     bool recording = false;
-    QString server; // "name (address)", fitted
-    QString map;    // "De_Dust2 / 10"
-    QString delay;  // "30 seconds"
+    QString server;          // "name (address)", fitted
+    QString map;             // "De_Dust2 / 10"
+    QString delay;           // "30 seconds"
+    double delaySeconds = 0; // the delay as a number, before any rounding
     Demo demo = Demo::Keep;
     QString demoText;
     // A recording report brings the page with the recording frames to the front and paints the demo label
@@ -44,9 +47,9 @@ struct StatusReading {
 };
 
 // Reads the report in `s` (the whole datagram text). `watch` is read and updated as the reading goes, also
-// when the report turns out unreadable later on. `countdownMode` is 1 while a start countdown runs and 2
-// while a stop countdown runs: each keeps its text on the demo label.
-StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, std::uint8_t countdownMode,
+// when the report turns out unreadable later on. A start countdown keeps its text on the demo label while
+// the proxy does not record, a stop countdown while it does.
+StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, CountdownMode countdown,
                                const TextWidth& widthTwips);
 
 } // namespace spectrel

@@ -7,6 +7,7 @@
 #include "link/ProxySession.h"
 #include "recording/ClanNames.h"
 #include "recording/CountdownText.h"
+#include "text/TextRules.h"
 
 #include <limits>
 
@@ -14,7 +15,6 @@ namespace spectrel {
 
 namespace {
 
-const QString kOffline = QStringLiteral("HLTV proxy offline or not connected to game server   ");
 const QString kAlreadyRecording = QStringLiteral("HLTV proxy already recording   ");
 
 } // namespace
@@ -27,9 +27,23 @@ Recorder::Recorder(ProxySession& session, ClanNames& clans, Notices& notices, Cu
     m_timer1->setInterval(1000);
     connect(m_timer1.get(), &Timer::timeout, this, [this] { m_trap.run([this] { Timer1_Timer(); }); });
     connect(&m_session, &ProxySession::wentOffline, this, &Recorder::cancel);
+    m_session.setCountdownSource(this);
 }
 
-Recorder::~Recorder() = default;
+Recorder::~Recorder()
+{
+    m_session.setCountdownSource(nullptr);
+}
+
+QString Recorder::offlineWarning()
+{
+    return QStringLiteral("HLTV proxy offline or not connected to game server   ");
+}
+
+CountdownState Recorder::countdown() const
+{
+    return {m_countdownMode, m_timer1->isActive()};
+}
 
 Recorder::Outcome Recorder::recordNow()
 {
@@ -51,8 +65,8 @@ Recorder::Outcome Recorder::stopAfterDelay()
 void Recorder::cancel()
 {
     const bool counting = m_timer1->isActive();
-    stopTimer1();
-    setMode(countdown::None);
+    m_timer1->stop();
+    m_countdownMode = CountdownMode::None;
     if (counting)
         Q_EMIT countdownCancelled();
 }
@@ -80,22 +94,22 @@ Recorder::Outcome Recorder::act(bool start, bool afterDelay)
     Outcome outcome = Outcome::Nothing;
     if (!prologue(start, outcome))
         return outcome;
-    const std::uint8_t state = m_session.panel().ProxyState;
-    if (state != StatusPanel::Recording && state != StatusPanel::Connected)
-        return refuse(kOffline);
+    const ProxyState state = m_session.panel().proxyState;
+    if (state != ProxyState::Recording && state != ProxyState::Connected)
+        return refuse(offlineWarning());
     if (start) {
-        if (state == StatusPanel::Recording)
+        if (state == ProxyState::Recording)
             return refuse(kAlreadyRecording);
         if (afterDelay) {
-            startCountdown(countdown::Start, pressedAt);
+            startCountdown(CountdownMode::Start, pressedAt);
             return Outcome::CountingDown;
         }
         return m_session.StartRecording(m_clans.demoName()) ? Outcome::Sent : Outcome::SendFailed;
     }
-    if (state != StatusPanel::Recording)
+    if (state != ProxyState::Recording)
         return Outcome::Nothing;
     if (afterDelay) {
-        startCountdown(countdown::Stop, pressedAt);
+        startCountdown(CountdownMode::Stop, pressedAt);
         return Outcome::CountingDown;
     }
     return m_session.StopRecording() ? Outcome::Sent : Outcome::SendFailed;
@@ -108,19 +122,21 @@ Recorder::Outcome Recorder::refuse(const QString& warning)
     return Outcome::Refused;
 }
 
-void Recorder::startCountdown(std::uint8_t mode, qint64 pressedAt)
+void Recorder::startCountdown(CountdownMode mode, qint64 pressedAt)
 {
     // The label shows the delay as read, negative too; a negative one counts down past zero at the first
     // tick, so the command goes out then.
-    const std::int16_t seconds = countdown::delaySeconds(m_session.panel().delay);
+    // The delay as the report gave it, rounded to whole seconds (halves to even); beyond 16 bits it
+    // overflows.
+    const std::int16_t seconds = text::roundToInt16(m_session.panel().delaySeconds);
     m_countdownSeconds = seconds;
     showCountdown(countdown::counting(mode, seconds));
     m_countdownMode = mode;
     m_timer1->startFrom(pressedAt);
-    m_session.setCountdown(m_countdownMode, true);
-    if (mode == countdown::Start)
+    if (mode == CountdownMode::Start)
         m_session.enableStopNow(); // from here on "Stop now" can cancel the pending start
-    qCDebug(lcRecording) << (mode == countdown::Start ? "start" : "stop") << "countdown of" << seconds << "s";
+    qCDebug(lcRecording) << (mode == CountdownMode::Start ? "start" : "stop") << "countdown of" << seconds
+                         << "s";
 }
 
 void Recorder::showCountdown(const QString& text)
@@ -142,46 +158,34 @@ void Recorder::Timer1_Timer()
         showCountdown(countdown::lastSecond(m_countdownMode));
         return;
     }
-    stopTimer1();
+    m_timer1->stop();
     const Outcome outcome = runOut();
     // Every run-out ends the countdown, also one that ended in a notice or a failed query, so a stale
     // countdown text never outlives it.
-    setMode(countdown::None);
+    m_countdownMode = CountdownMode::None;
     Q_EMIT finished(outcome);
 }
 
 Recorder::Outcome Recorder::runOut()
 {
-    const bool start = m_countdownMode == countdown::Start;
+    const bool start = m_countdownMode == CountdownMode::Start;
     if (start && m_clans.ClanNamesInvalid())
         return Outcome::Refused;
     if (!m_session.QueryStatus()) {
         m_cues.PlayCue(CueFailure);
         return Outcome::QueryFailed;
     }
-    const std::uint8_t state = m_session.panel().ProxyState;
-    if (state == StatusPanel::Offline)
-        return refuse(kOffline);
-    if (start && state == StatusPanel::Recording)
+    const ProxyState state = m_session.panel().proxyState;
+    if (state == ProxyState::Offline)
+        return refuse(offlineWarning());
+    if (start && state == ProxyState::Recording)
         return refuse(kAlreadyRecording);
-    setMode(countdown::None);
-    if (start && state == StatusPanel::Connected)
+    m_countdownMode = CountdownMode::None;
+    if (start && state == ProxyState::Connected)
         return m_session.StartRecording(m_clans.demoName()) ? Outcome::Sent : Outcome::SendFailed;
-    if (!start && state == StatusPanel::Recording)
+    if (!start && state == ProxyState::Recording)
         return m_session.StopRecording() ? Outcome::Sent : Outcome::SendFailed;
     return Outcome::Nothing;
-}
-
-void Recorder::setMode(std::uint8_t mode)
-{
-    m_countdownMode = mode;
-    m_session.setCountdown(m_countdownMode, m_timer1->isActive());
-}
-
-void Recorder::stopTimer1()
-{
-    m_timer1->stop();
-    m_session.setCountdown(m_countdownMode, false);
 }
 
 } // namespace spectrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Clock.h"
+#include "link/Countdown.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +22,7 @@ class ProxySession;
 // delay has passed, so the demo starts and ends with what the spectators see. Every action asks the proxy
 // for a fresh status first and acts on that, never on what the window showed before. The window's buttons,
 // its hotkeys and the command-line companion all run these same actions.
-class Recorder : public QObject {
+class Recorder : public QObject, public CountdownSource {
     Q_OBJECT
 public:
     // How an action ended, for callers that report it (the window does not).
@@ -46,8 +47,10 @@ public:
     // Ends a countdown without a command, as going offline does.
     void cancel();
 
-    std::uint8_t CountdownMode() const { return m_countdownMode; }
-    Timer& Timer1() { return *m_timer1; }
+    // The countdown, which only the recorder changes.
+    CountdownState countdown() const override;
+    // The warning when the proxy is offline or relays no game server, as every front end shows it.
+    static QString offlineWarning();
 
 Q_SIGNALS:
     // The countdown text that the demo label now shows.
@@ -63,12 +66,10 @@ private:
     bool prologue(bool checkClanNames, Outcome& outcome);
     Outcome act(bool start, bool afterDelay);
     Outcome refuse(const QString& warning);
-    void startCountdown(std::uint8_t mode, qint64 pressedAt);
+    void startCountdown(CountdownMode mode, qint64 pressedAt);
     void showCountdown(const QString& text);
     void Timer1_Timer();
     Outcome runOut();
-    void setMode(std::uint8_t mode);
-    void stopTimer1();
 
     ProxySession& m_session;
     ClanNames& m_clans;
@@ -77,7 +78,7 @@ private:
     ErrorTrap& m_trap;
     Clock& m_clock;
     std::unique_ptr<Timer> m_timer1;
-    std::uint8_t m_countdownMode = 0;
+    CountdownMode m_countdownMode = CountdownMode::None;
     std::int16_t m_countdownSeconds = -1;
 };
 

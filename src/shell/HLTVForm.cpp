@@ -363,7 +363,8 @@ void HLTVForm::Form_Unload()
 
 void HLTVForm::StopAllTimers()
 {
-    for (Timer* t : {&m_recorder->Timer1(), m_timer30.get(), m_tDelayUpdate.get()})
+    m_recorder->cancel();
+    for (Timer* t : {m_timer30.get(), m_tDelayUpdate.get()})
         t->stop();
 }
 

@@ -1,8 +1,7 @@
-// Texts through every number reading: the delay label's countdown, the numbers of the status report and the
+// Texts through every number reading: the numbers of the status report and the
 // update file, and the whole-text conversions the settings and the port field use. Each reading either gives
 // a number or fails with the failure it documents; a single-precision value the store writes must read back.
 
-#include "recording/CountdownText.h"
 #include "text/RuntimeFailure.h"
 #include "text/TextRules.h"
 
@@ -45,7 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr int kOverflow = RuntimeFailure::Overflow;
     constexpr int kMismatch = RuntimeFailure::TypeMismatch;
 
-    expect([&] { (void)countdown::delaySeconds(s); }, {RuntimeFailure::InvalidCall, kOverflow});
     rounded(text::leadingNumber(s));
     rounded(text::statusNumber(s));
     rounded(text::releaseNumber(s));

@@ -112,10 +112,10 @@ private Q_SLOTS:
         f.session.setAnnouncements(announce, announce);
 
         QVERIFY(f.session.StartRecording(QStringLiteral("ClanA-ClanB")));
-        QCOMPARE(int(f.session.panel().ProxyState), 2);
+        QCOMPARE(int(f.session.panel().proxyState), 2);
         QVERIFY(f.session.panel().demo.startsWith(QStringLiteral("Recording ClanA-ClanB-")));
         QVERIFY(f.session.StopRecording());
-        QCOMPARE(int(f.session.panel().ProxyState), 3);
+        QCOMPARE(int(f.session.panel().proxyState), 3);
 
         QStringList expected{"record \"ClanA-ClanB\"", "status"};
         if (announce)
@@ -194,7 +194,7 @@ private Q_SLOTS:
         order << "status";
         QVERIFY(statusOk);
         QVERIFY(sayOk);
-        QCOMPARE(int(f.session.panel().ProxyState), 3);
+        QCOMPARE(int(f.session.panel().proxyState), 3);
         // The say waited for the link: the proxy saw the status first, then the say.
         QCOMPARE(sim.waitForCommands(2), (QStringList{"status", "say second"}));
         QCOMPARE(order, (QStringList{"say", "status"})); // waits unwind innermost first
@@ -311,6 +311,7 @@ private Q_SLOTS:
         QTEST(f.notices.lastText(), "notice");
         QTEST(f.fields.serverText().isEmpty() && f.fields.portText().isEmpty(), "fieldsCleared");
         QTEST(f.offlineCalls > 0, "offline");
+        QTEST(f.session.panel().proxyState == ProxyState::Offline, "offline");
         QVERIFY(f.trapped.isEmpty());
     }
 

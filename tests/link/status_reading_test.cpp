@@ -50,7 +50,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, recording);
         SpectatorWatch watch{1, -1};
-        const StatusReading r = readStatusReport(example(recording), watch, 0, hundredTwipsEach);
+        const StatusReading r =
+            readStatusReport(example(recording), watch, CountdownMode::None, hundredTwipsEach);
         QCOMPARE(r.outcome, StatusReading::Outcome::Connected);
         QCOMPARE(r.server, QStringLiteral("Cup Server (192.0.2.10)"));
         QCOMPARE(r.delay, QStringLiteral("30 seconds"));
@@ -62,7 +63,7 @@ private Q_SLOTS:
 
         StatusPanel panel;
         panel.applyConnected(r, false);
-        QTEST(int(panel.ProxyState), "proxyState");
+        QTEST(int(panel.proxyState), "proxyState");
         QCOMPARE(panel.recordEnabled, !recording);
         QCOMPARE(panel.recNowEnabled, !recording);
         QCOMPARE(panel.stopEnabled, recording);
@@ -88,7 +89,9 @@ private Q_SLOTS:
         QFETCH(QString, map);
         QFETCH(QString, players);
         SpectatorWatch watch;
-        QTEST(readStatusReport(example(false, players, map), watch, 0, hundredTwipsEach).map, "expected");
+        QTEST(
+            readStatusReport(example(false, players, map), watch, CountdownMode::None, hundredTwipsEach).map,
+            "expected");
     }
 
     void spectators_data()
@@ -122,7 +125,7 @@ private Q_SLOTS:
         QFETCH(int, after);
         QFETCH(int, check);
         SpectatorWatch watch{quint8(asked), qint16(before)};
-        const StatusReading r = readStatusReport(report(lines), watch, 0, hundredTwipsEach);
+        const StatusReading r = readStatusReport(report(lines), watch, CountdownMode::None, hundredTwipsEach);
         QCOMPARE(r.outcome, StatusReading::Outcome::Connected);
         QCOMPARE(int(watch.count), after);
         QCOMPARE(int(watch.check), check);
@@ -143,7 +146,7 @@ private Q_SLOTS:
         const StatusReading r = readStatusReport(
             report(QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nTotal Slots 32\n"
                                   "Server Name \"x\"\nGame Time 01:00, Map \"de_x.bsp\", Players 2\n")),
-            watch, 0, hundredTwipsEach);
+            watch, CountdownMode::None, hundredTwipsEach);
         QTEST(r.outcome == StatusReading::Outcome::Connected, "readable");
     }
 
@@ -187,7 +190,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, outcome);
         SpectatorWatch watch{1, -1};
-        QCOMPARE(int(readStatusReport(text, watch, 0, hundredTwipsEach).outcome), outcome);
+        QCOMPARE(int(readStatusReport(text, watch, CountdownMode::None, hundredTwipsEach).outcome), outcome);
     }
 
     void serverFit_data()
@@ -206,8 +209,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         SpectatorWatch watch;
-        const StatusReading r =
-            readStatusReport(QString(example(false)).replace("Cup Server", name), watch, 0, hundredTwipsEach);
+        const StatusReading r = readStatusReport(QString(example(false)).replace("Cup Server", name), watch,
+                                                 CountdownMode::None, hundredTwipsEach);
         if (expected.isEmpty()) {
             QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
         } else {
@@ -233,7 +236,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         SpectatorWatch watch;
         const StatusReading r = readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo),
-                                                 watch, 0, hundredTwipsEach);
+                                                 watch, CountdownMode::None, hundredTwipsEach);
         QVERIFY(r.showDemoPage); // also when the shortening fails
         if (expected.isEmpty()) {
             QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
@@ -258,7 +261,8 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(bool, kept);
         SpectatorWatch watch;
-        const StatusReading r = readStatusReport(example(recording), watch, quint8(mode), hundredTwipsEach);
+        const StatusReading r =
+            readStatusReport(example(recording), watch, CountdownMode(mode), hundredTwipsEach);
         QCOMPARE(r.demo == StatusReading::Demo::Keep, kept);
         QCOMPARE(r.recording, recording);
         if (kept)
@@ -271,16 +275,27 @@ private Q_SLOTS:
         QVERIFY(panel.stopNowEnabled); // recording, or a countdown that "Stop now" may cancel
     }
 
-    void goingOffline()
+    // The delay as the report gives it, as a number for a countdown; the rounding is the countdown's.
+    void delay_data()
     {
-        StatusPanel panel;
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("whole") << "30" << 30.0;
+        QTest::newRow("fraction") << "2.5" << 2.5;
+        QTest::newRow("blanks inside") << "1 0" << 10.0;
+        QTest::newRow("negative") << "-4" << -4.0;
+        QTest::newRow("no number") << "nan" << 0.0;
+        QTest::newRow("beyond 16 bits") << "1e9" << 1e9;
+    }
+    void delay()
+    {
+        QFETCH(QString, given);
         SpectatorWatch watch;
-        panel.applyConnected(readStatusReport(example(true), watch, 0, hundredTwipsEach), false);
-        panel.goOffline();
-        QCOMPARE(int(panel.ProxyState), 1);
-        QCOMPARE(panel.server, QStringLiteral("(not connected / offline)"));
-        QVERIFY(panel.map.isEmpty() && panel.delay.isEmpty() && panel.demo.isEmpty());
-        QVERIFY(!panel.recordEnabled && !panel.stopEnabled && !panel.recNowEnabled && !panel.stopNowEnabled);
+        const StatusReading r =
+            readStatusReport(QString(example(false)).replace("Delay 30", "Delay " + given), watch,
+                             CountdownMode::None, hundredTwipsEach);
+        QCOMPARE(r.delay, given + QStringLiteral(" seconds"));
+        QTEST(r.delaySeconds, "seconds");
     }
 };
 

@@ -123,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(m.commands(int(commands.size())), commands);
         QCOMPARE(m.w->cues.played(), cues);
         QTEST(m.w->notices.lastText(), "notice");
-        QVERIFY(!m.w->form->recorder().Timer1().isActive());
+        QVERIFY(!m.w->form->recorder().countdown().running);
     }
 
     // The label counts the delay down from the press; the command leaves at press + delay + 1 s. How the
@@ -214,7 +214,7 @@ private Q_SLOTS:
         } else {
             m.control("game-server off");
             m.press("cRefresh");
-            QVERIFY(!m.w->form->recorder().Timer1().isActive());
+            QVERIFY(!m.w->form->recorder().countdown().running);
         }
         if (meanwhile == u"silent")
             m.w->timeOutNextRequest();
@@ -223,7 +223,7 @@ private Q_SLOTS:
         QTEST(m.w->notices.lastText(), "notice");
         QCOMPARE(m.w->cues.played(), cues);
         QCOMPARE(label.endsWith(u'-') ? m.demoLabel().left(label.size()) : m.demoLabel(), label);
-        QCOMPARE(int(m.w->form->recorder().CountdownMode()), 0);
+        QCOMPARE(m.w->form->recorder().countdown().mode, CountdownMode::None);
     }
 
     // The name goes out exactly as typed, quotes and blanks included, 45 characters at most.

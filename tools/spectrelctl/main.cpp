@@ -116,7 +116,7 @@ void printStatus(ProxySession& session, bool ok, bool json)
     const StatusPanel& panel = session.panel();
     if (json) {
         const QJsonObject o{{QStringLiteral("ok"), ok},
-                            {QStringLiteral("proxyState"), int(panel.ProxyState)},
+                            {QStringLiteral("proxyState"), int(panel.proxyState)},
                             {QStringLiteral("connectedTo"), panel.server},
                             {QStringLiteral("mapPlayers"), panel.map},
                             {QStringLiteral("delay"), panel.delay},
@@ -266,8 +266,7 @@ int main(int argc, char** argv)
             QObject::connect(&recorder, &Recorder::countdownCancelled, &countdown, &QEventLoop::quit);
             countdown.exec();
             if (outcome == Recorder::Outcome::CountingDown) // cancelled: the proxy went offline meanwhile
-                notices.ShowNotice(QStringLiteral("HLTV proxy offline or not connected to game server   "),
-                                   NoticeWarning, QStringLiteral("Warning"));
+                notices.ShowNotice(Recorder::offlineWarning(), NoticeWarning, QStringLiteral("Warning"));
         }
         ok = outcome == Recorder::Outcome::Sent || (!record && outcome == Recorder::Outcome::Nothing);
         if (outcome == Recorder::Outcome::QueryFailed || outcome == Recorder::Outcome::SendFailed)
