@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 namespace spectrel {
 
@@ -50,6 +52,68 @@ QString textOf(const QVariant& value)
     return value.toString();
 }
 
+int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    const int value = u >= u'0' && u <= u'9'   ? u - u'0'
+                      : u >= u'a' && u <= u'f' ? u - u'a' + 10
+                      : u >= u'A' && u <= u'F' ? u - u'A' + 10
+                                               : 99;
+    return value < base ? value : -1;
+}
+
+// QSettings unpacks a value that begins "@Variant(" or "@DateTime(" as binary data through QDataStream, which
+// trusts the counts it reads: a dozen bytes can make it ask for gigabytes, and types as rich as images load
+// that way. The store writes text only (a text of its own that begins with "@" goes out as "@@"), so a file
+// holding such a value was written by something else and counts as damaged. The look-up decodes escapes
+// and quotes as QSettings does and takes every place after a line start, "=" or "," (blanks skipped) as the
+// start of a value, so it finds every such value QSettings would unpack, and at worst a few it would not.
+bool holdsPackedValue(QStringView text)
+{
+    QString decoded;
+    std::vector<qsizetype> starts; // where a value may begin with "@" in `decoded`
+    bool atStart = true;
+    auto produce = [&](QChar c) {
+        if (atStart && c == u'@')
+            starts.push_back(decoded.size());
+        decoded += c;
+        atStart = c == u'=' || c == u',' || c == u'\n' || c == u'\r';
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i++];
+        if (c == u'"' || (atStart && (c == u' ' || c == u'\t')))
+            continue;
+        if (c != u'\\') {
+            produce(c);
+            continue;
+        }
+        if (i == text.size())
+            break;
+        const QChar e = text[i++];
+        constexpr std::u16string_view kNamed = u"abfnrtv\"?'\\", kMeaning = u"\a\b\f\n\r\t\v\"?'\\";
+        if (const auto named = kNamed.find(e.unicode()); named != kNamed.npos) {
+            produce(QChar(kMeaning[named]));
+        } else if (e == u'x' || digitValue(e, 8) >= 0) {
+            // Any number of digits, kept in 16 bits as QSettings keeps them.
+            const int base = e == u'x' ? 16 : 8;
+            char16_t value = e == u'x' ? 0 : char16_t(digitValue(e, 8));
+            bool any = e != u'x';
+            for (; i < text.size() && digitValue(text[i], base) >= 0; ++i, any = true)
+                value = char16_t(value * base + digitValue(text[i], base));
+            if (any)
+                produce(QChar(value));
+        } else if ((e == u'\n' || e == u'\r') && i < text.size() && (text[i] == u'\n' || text[i] == u'\r') &&
+                   text[i] != e) {
+            ++i; // a line continued: nothing
+        }
+        // Any other escaped character stands for nothing.
+    }
+    return std::any_of(starts.begin(), starts.end(), [&decoded](qsizetype at) {
+        const QStringView value = QStringView(decoded).sliced(at);
+        return value.startsWith(u"@Variant(") || value.startsWith(u"@DateTime(");
+    });
+}
+
 // Qt writes INI files as UTF-8 text and escapes control characters, so NUL bytes or invalid UTF-8 mean the
 // file was damaged or written by something else; QSettings would read such bytes without complaint.
 bool looksLikeSettingsText(const QByteArray& data)
@@ -58,7 +122,7 @@ bool looksLikeSettingsText(const QByteArray& data)
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString decoded = decoder(data);
-    return !decoder.hasError();
+    return !decoder.hasError() && !holdsPackedValue(decoded);
 }
 
 QSettingsStore::Status inspectIniFile(const QString& path)

@@ -195,6 +195,12 @@ private Q_SLOTS:
         QTest::newRow("broken line elsewhere") << QByteArray("[Settings]\nLeft=100\n[Other]\nbroken\n");
         QTest::newRow("invalid UTF-8") << QByteArray("[Settings]\ntRcon=\xff\xfe\n");
         QTest::newRow("NUL byte") << QByteArray("[Settings]\ntRcon=a\0b\n", 21);
+        // Values QSettings would unpack through QDataStream: a list count of 0x6d001100 asked for 40 GiB.
+        QTest::newRow("packed value") << QByteArray("[Settings]\ncRK=@Variant(\\0\\0\\0\\xbm\\0\\x11)\n");
+        QTest::newRow("packed value spelled in escapes")
+            << QByteArray("[Settings]\ntYour=\"\\x10040Variant\"(\\0\\0\\0\\xb\\0\\xff\\xff\\xff\\xf0)\n");
+        QTest::newRow("packed list item")
+            << QByteArray("[Settings]\ntYour=a, \"\" @DateTime(\\0\\0\\0\\xb)\n");
     }
     void damagedFile()
     {
