@@ -1,6 +1,6 @@
-// Texts through every number reading: the numbers of the status report and the
-// update file, and the whole-text conversions the settings and the port field use. Each reading either gives
-// a number or fails with the failure it documents; a single-precision value the store writes must read back.
+// Texts through every number reading: the numbers of the status report (the delay among them) and the update
+// file, and the whole-text conversions the settings and the port field use. Each reading either gives a
+// number or fails with the failure it documents; a single-precision value the store writes must read back.
 
 #include "text/RuntimeFailure.h"
 #include "text/TextRules.h"
