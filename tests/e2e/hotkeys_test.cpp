@@ -364,12 +364,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("portalArgs");
         QTest::addColumn<bool>("bound"); // the stand-in was asked to bind
         QTest::newRow("no portal") << false << QStringList() << false;
-        QTest::newRow("no global shortcuts") << true << QStringList{"--without-shortcuts"} << false;
-        QTest::newRow("session declined (1)") << true << QStringList{"--session-answer", "1"} << false;
-        QTest::newRow("session failed (2)") << true << QStringList{"--session-answer", "2"} << false;
+        QTest::newRow("no global shortcuts") << true << QStringList{"no-shortcuts"} << false;
+        QTest::newRow("session declined (1)") << true << QStringList{"session=1"} << false;
+        QTest::newRow("session failed (2)") << true << QStringList{"session=2"} << false;
         QTest::newRow("binding declined (1), no registry")
-            << true << QStringList{"--bind-answer", "1", "--without-registry"} << true;
-        QTest::newRow("binding failed (2)") << true << QStringList{"--bind-answer", "2"} << true;
+            << true << QStringList{"bind=1", "no-registry"} << true;
+        QTest::newRow("binding failed (2)") << true << QStringList{"bind=2"} << true;
     }
     void refusedByThePortal()
     {

@@ -4,9 +4,11 @@
 // Response signal to the caller after the call has returned, and emits Activated and Deactivated for
 // "activate <shortcut>" lines on standard input. "ready" once it owns its name.
 //
-//   portal-stand-in [--session-answer N] [--bind-answer N] [--without-shortcuts] [--without-registry]
+//   portal-stand-in [session=N] [bind=N] [no-shortcuts] [no-registry]
+//
+// answers CreateSession or BindShortcuts with the response code N (0 by default), or knows no global
+// shortcuts or no host registry.
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDBusArgument>
@@ -136,22 +138,15 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption sessionAnswer(QStringLiteral("session-answer"),
-                                           QStringLiteral("CreateSession's"), QStringLiteral("code"),
-                                           QStringLiteral("0"));
-    const QCommandLineOption bindAnswer(QStringLiteral("bind-answer"), QStringLiteral("BindShortcuts'"),
-                                        QStringLiteral("code"), QStringLiteral("0"));
-    const QCommandLineOption withoutShortcuts(QStringLiteral("without-shortcuts"));
-    const QCommandLineOption withoutRegistry(QStringLiteral("without-registry"));
-    parser.addOptions({sessionAnswer, bindAnswer, withoutShortcuts, withoutRegistry});
-    parser.process(app);
-
     Portal portal;
-    portal.sessionAnswer = parser.value(sessionAnswer).toUInt();
-    portal.bindAnswer = parser.value(bindAnswer).toUInt();
-    portal.shortcuts = !parser.isSet(withoutShortcuts);
-    portal.registry = !parser.isSet(withoutRegistry);
+    for (const QString& arg : app.arguments().mid(1)) {
+        if (arg.startsWith(QLatin1String("session=")))
+            portal.sessionAnswer = arg.mid(8).toUInt();
+        else if (arg.startsWith(QLatin1String("bind=")))
+            portal.bindAnswer = arg.mid(5).toUInt();
+        portal.shortcuts &= arg != QLatin1String("no-shortcuts");
+        portal.registry &= arg != QLatin1String("no-registry");
+    }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kObject, &portal) ||
