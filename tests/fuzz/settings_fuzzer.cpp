@@ -45,12 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static qint64 files = 0;
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-            __builtin_trap();
         // QSettings keeps the files it parsed and takes a file of the same size and time for the one it
-        // knows: each input gets a time of its own.
-        file.setFileTime(QDateTime::fromSecsSinceEpoch(++files), QFileDevice::FileModificationTime);
+        // knows: each input gets a time of its own, set once the bytes are written.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size) || !file.flush() ||
+            !file.setFileTime(QDateTime::fromSecsSinceEpoch(++files), QFileDevice::FileModificationTime))
+            __builtin_trap();
     }
     {
         const QSettingsStore store(path);
