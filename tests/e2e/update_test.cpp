@@ -4,9 +4,8 @@
 // here).
 
 #include "ProgramRun.h"
-
-#include <QTcpServer>
-#include <QTcpSocket>
+#include "support/FakeXdgOpen.h"
+#include "support/HttpServer.h"
 
 #include <memory>
 
@@ -22,47 +21,6 @@ QString noticeCaption(const QString& kind)
     return kTitle + QStringLiteral(" - ") + kind;
 }
 
-// Serves the update file: at once, or, while held, only when the test says so.
-class UpdateServer : public QObject {
-public:
-    QByteArray body;
-    bool held = false;
-    int requests = 0;
-
-    bool listen()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = m_server.nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, this, [this, s] {
-                    if (!s->readAll().contains("\r\n\r\n"))
-                        return;
-                    ++requests;
-                    if (held)
-                        m_waiting = s;
-                    else
-                        answer(s);
-                });
-        });
-        return m_server.listen(QHostAddress::LocalHost, kHttpPort);
-    }
-    void release()
-    {
-        held = false;
-        if (m_waiting)
-            answer(std::exchange(m_waiting, nullptr));
-    }
-
-private:
-    void answer(QTcpSocket* s)
-    {
-        s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        s->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QTcpSocket* m_waiting = nullptr;
-};
-
 } // namespace
 
 class UpdateTest : public QObject {
@@ -74,13 +32,12 @@ private Q_SLOTS:
     void updateButtonAndLinks();
 
 private:
-    QStringList opened() const;
     // Waits for a notice of this kind while the test's server goes on serving.
     xcb_window_t waitForNotice(const QString& kind);
 
     std::unique_ptr<XDisplay> m_x;
-    QTemporaryDir m_bin;
-    UpdateServer m_server;
+    std::unique_ptr<FakeXdgOpen> m_xdgOpen;
+    HttpServer m_server{kHttpPort};
 };
 
 void UpdateTest::initTestCase()
@@ -90,17 +47,13 @@ void UpdateTest::initTestCase()
     QVERIFY2(QFile::exists(qEnvironmentVariable("SPECTREL")), "SPECTREL must name the loopback build");
     m_x = std::make_unique<XDisplay>();
     QVERIFY(m_x->isOpen());
-    QVERIFY2(m_server.listen(), "port 27280 is taken");
-    QFile script(m_bin.filePath(QStringLiteral("xdg-open")));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened\"\n");
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    qputenv("PATH", m_bin.path().toUtf8() + ':' + qgetenv("PATH"));
+    QVERIFY2(m_server.isListening(), "port 27280 is taken");
+    m_xdgOpen = std::make_unique<FakeXdgOpen>(0);
 }
 
 void UpdateTest::init()
 {
-    QFile::remove(m_bin.filePath(QStringLiteral("opened")));
+    m_xdgOpen->clear();
     m_server.requests = 0;
 }
 
@@ -111,13 +64,6 @@ xcb_window_t UpdateTest::waitForNotice(const QString& kind)
     while (!(notice = m_x->findWindow(noticeCaption(kind))) && !deadline.hasExpired())
         QTest::qWait(20);
     return notice;
-}
-
-QStringList UpdateTest::opened() const
-{
-    QFile f(m_bin.filePath(QStringLiteral("opened")));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                                       : QStringList();
 }
 
 void UpdateTest::clicksWaitForNothingWhileTheCheckWaits()
@@ -143,7 +89,7 @@ void UpdateTest::clicksWaitForNothingWhileTheCheckWaits()
     QVERIFY2(run.finished(), "the program did not end");
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process().exitCode(), 0);
-    QCOMPARE(opened(), QStringList{QStringLiteral("http://127.0.0.1:27280/new-download")});
+    QCOMPARE(m_xdgOpen->opened(), QStringList{QStringLiteral("http://127.0.0.1:27280/new-download")});
     QCOMPARE(run.setting(QStringLiteral("Home")), QStringLiteral("127.0.0.1:27280/new-download"));
     QVERIFY(run.settings().contains(QStringLiteral("tServer")));
 }
@@ -166,8 +112,8 @@ void UpdateTest::updateButtonAndLinks()
     QVERIFY(pressReturn(latest));
 
     QVERIFY(clickControl(*m_x, window, "BannerLink"));
-    QTRY_COMPARE_WITH_TIMEOUT(opened(), QStringList{QStringLiteral("https://127.0.0.1:27280/banner")},
-                              kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_xdgOpen->opened(),
+                              QStringList{QStringLiteral("https://127.0.0.1:27280/banner")}, kWaitMs);
 
     // With no check waiting, the same click on "Delete" asks; Yes deletes the settings and ends the program.
     QVERIFY(clickControl(*m_x, window, "coDelete"));
