@@ -15,7 +15,6 @@ class HttpServer : public QObject {
 public:
     int status = 200;
     QByteArray body;
-    bool redirectLoop = false;
     bool held = false;
     int stepMs = 0;       // 0: the whole body at once
     int silentAfter = -1; // -1: never silent
@@ -56,16 +55,11 @@ private:
     }
     void answer(QTcpSocket* s)
     {
-        if (redirectLoop) {
-            s->write("HTTP/1.1 302 Found\r\nLocation: " + address().toLatin1() +
-                     "\r\nContent-Length: 0\r\n\r\n");
-        } else {
-            s->write("HTTP/1.1 " + QByteArray::number(status) +
-                     " Whatever\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
-            if (stepMs != 0)
-                return trickle(s, 0);
-            s->write(body);
-        }
+        s->write("HTTP/1.1 " + QByteArray::number(status) +
+                 " Whatever\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+        if (stepMs != 0)
+            return trickle(s, 0);
+        s->write(body);
         s->flush(); // the test may be waiting without an event loop
     }
     void trickle(QTcpSocket* s, int at)
