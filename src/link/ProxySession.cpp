@@ -64,7 +64,9 @@ void ProxySession::enableStopNow()
 std::optional<Outcome> ProxySession::statusReportArrived(const QString& s)
 {
     const CountdownState countdown = m_countdown ? m_countdown->countdown() : CountdownState{};
-    const StatusReading reading = readStatusReport(s, m_spectators, countdown.mode, m_widthTwips);
+    SpectatorWatch unwatched;
+    const StatusReading reading =
+        readStatusReport(s, m_spectators ? *m_spectators : unwatched, countdown.mode, m_widthTwips);
     switch (reading.outcome) {
     case StatusReading::Outcome::NoGameServer:
         ResetToOffline();
@@ -105,17 +107,6 @@ std::optional<Outcome> ProxySession::recordingCompletedArrived()
     if (m_announceEnd)
         SayToSpectators(QStringLiteral("Finished recording HLTV demo"));
     return Outcome::RecordingCompleted;
-}
-
-std::optional<QString> spectatorAnnouncement(std::int16_t count)
-{
-    if (count < 0)
-        return std::nullopt;
-    if (count == 0)
-        return QStringLiteral("No spectators are watching this match");
-    if (count == 1)
-        return QStringLiteral("1 spectator is watching this match");
-    return QString::number(count) + QStringLiteral(" spectators are watching this match");
 }
 
 } // namespace spectrel

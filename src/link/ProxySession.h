@@ -22,7 +22,8 @@ public:
 
     RconLink& link() { return m_link; }
     const StatusPanel& panel() const { return m_panel; }
-    SpectatorWatch& spectators() { return m_spectators; }
+    // Where reports keep the spectator count (the automatic refresh's); none: the count is not read.
+    void setSpectatorWatch(SpectatorWatch* watch) { m_spectators = watch; }
 
     // The four requests; each returns false when its exchange failed.
     bool QueryStatus();
@@ -70,13 +71,10 @@ private:
     TextWidth m_widthTwips;
     RconLink m_link;
     StatusPanel m_panel;
-    SpectatorWatch m_spectators;
+    SpectatorWatch* m_spectators = nullptr;
     const CountdownSource* m_countdown = nullptr;
     bool m_announceStart = false;
     bool m_announceEnd = false;
 };
-
-// What the automatic refresh tells the spectators for a count: nothing for a negative one.
-std::optional<QString> spectatorAnnouncement(std::int16_t count);
 
 } // namespace spectrel

@@ -100,8 +100,6 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_twipsPerPixel = 1.0 / pxPerTwip;
     m_controls = buildForm(this, pxPerTwip, bannerFont());
 
-    m_timer30 = clock.createTimer();
-    m_timer30->setInterval(30000);
     m_tDelayUpdate = clock.createTimer();
     m_tDelayUpdate->setInterval(5000);
 
@@ -112,6 +110,8 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
             [this] { m_controls.tabs()->setCurrentIndex(1); });
     connect(m_session.get(), &ProxySession::wentOffline, this, &HLTVForm::wentOffline);
     connect(m_session.get(), &ProxySession::programMustEnd, this, [this] { endProgram(1); });
+    m_autoRefresh = std::make_unique<AutoRefresh>(*m_session, clock, m_trap, this);
+    connect(m_autoRefresh.get(), &AutoRefresh::stoppedItself, this, &HLTVForm::untickAutoRefresh);
     paintPanel(); // the panel as nothing is known yet: all four recording buttons disabled
 
     m_clanFields = std::make_unique<ClanFields>(
@@ -147,7 +147,6 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
 
     handle(m_controls.button("cRefresh"), &QPushButton::clicked, [this] { cRefresh_Click(); });
     handle(m_controls.button("coDelete"), &QPushButton::clicked, [this] { coDelete_Click(); });
-    handle(m_timer30.get(), &Timer::timeout, [this] { Timer30_Timer(); });
     handle(m_tDelayUpdate.get(), &Timer::timeout, [this] { tDelayUpdate_Timer(); });
     connect(m_controls.tabs(), &QTabWidget::currentChanged, this,
             [this](int page) { m_trap.run([=, this] { Tabek_Change(page); }); });
@@ -190,7 +189,6 @@ bool HLTVForm::Form_Load()
             FirstRunWelcome();
 
         m_session->link().clearLastChallenge();
-        m_session->spectators().check = 0;
 
         m_session->link().closeSocket();
         QCoreApplication::processEvents();
@@ -364,8 +362,8 @@ void HLTVForm::Form_Unload()
 void HLTVForm::StopAllTimers()
 {
     m_recorder->cancel();
-    for (Timer* t : {m_timer30.get(), m_tDelayUpdate.get()})
-        t->stop();
+    m_autoRefresh->setOn(false);
+    m_tDelayUpdate->stop();
 }
 
 void HLTVForm::endProgram(int exitCode)
@@ -405,32 +403,9 @@ void HLTVForm::cAutoRefresh_Click()
     if (AutoRefreshByUser == 1 && StartupDone == 1)
         m_cues.PlayCue(CueClick);
     storeBox(SettingKey::cAutoRefresh);
-    QCheckBox* spec = box(SettingKey::cAnnounceSpec);
-    if (ticked(box(SettingKey::cAutoRefresh))) {
-        m_timer30->start();
-        spec->setEnabled(true);
-        if (ticked(spec))
-            m_session->spectators().count = -1;
-    } else {
-        m_timer30->stop();
-        spec->setEnabled(false);
-    }
-}
-
-void HLTVForm::Timer30_Timer()
-{
-    const QCheckBox* spec = box(SettingKey::cAnnounceSpec);
-    SpectatorWatch& watch = m_session->spectators();
-    watch.check = (spec->isEnabled() && ticked(spec)) ? 1 : 0;
-    if (!QueryStatus()) {
-        untickAutoRefresh();
-        return;
-    }
-    if (watch.check == 1) {
-        watch.check = 0;
-        if (const auto text = spectatorAnnouncement(watch.count))
-            m_session->SayToSpectators(*text);
-    }
+    const bool on = ticked(box(SettingKey::cAutoRefresh));
+    box(SettingKey::cAnnounceSpec)->setEnabled(on); // announcing needs the refresh
+    m_autoRefresh->setOn(on);
 }
 
 void HLTVForm::untickAutoRefresh()
@@ -457,8 +432,8 @@ void HLTVForm::cAnnounce_Click(SettingKey key)
         m_cues.PlayCue(CueClick);
     storeBox(key);
     storeAnnouncements();
-    if (key == SettingKey::cAnnounceSpec && ticked(box(key)))
-        m_session->spectators().count = -1;
+    if (key == SettingKey::cAnnounceSpec)
+        m_autoRefresh->setAnnouncing(ticked(box(key)));
 }
 
 void HLTVForm::storeAnnouncements()

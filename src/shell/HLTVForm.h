@@ -6,6 +6,7 @@
 #include "fields/Clipboard.h"
 #include "hotkeys/GlobalHotkeys.h"
 #include "hotkeys/HotkeyBinding.h"
+#include "link/AutoRefresh.h"
 #include "link/ConnectionFields.h"
 #include "link/ProxySession.h"
 #include "recording/Recorder.h"
@@ -84,7 +85,6 @@ private:
     // Handlers.
     void cRefresh_Click();
     void cAutoRefresh_Click();
-    void Timer30_Timer();
     void cAnnounce_Click(SettingKey box);
     void cRHE_Click();
     void cSHE_Click();
@@ -141,7 +141,7 @@ private:
     ErrorTrap m_trap;
     double m_twipsPerPixel = 15.0;
     FormControls m_controls;
-    std::unique_ptr<Timer> m_timer30;
+    std::unique_ptr<AutoRefresh> m_autoRefresh;
     std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
     std::unique_ptr<ClanFields> m_clanFields;

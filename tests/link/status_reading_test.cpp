@@ -1,3 +1,4 @@
+#include "link/AutoRefresh.h"
 #include "link/ProxySession.h"
 #include "link/StatusPanel.h"
 #include "link/StatusReading.h"

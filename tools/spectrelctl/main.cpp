@@ -111,7 +111,7 @@ int trigger(const QString& what)
     return 0;
 }
 
-void printStatus(ProxySession& session, bool ok, bool json)
+void printStatus(const ProxySession& session, const SpectatorWatch& spectators, bool ok, bool json)
 {
     const StatusPanel& panel = session.panel();
     if (json) {
@@ -121,7 +121,7 @@ void printStatus(ProxySession& session, bool ok, bool json)
                             {QStringLiteral("mapPlayers"), panel.map},
                             {QStringLiteral("delay"), panel.delay},
                             {QStringLiteral("demoStatus"), panel.demo},
-                            {QStringLiteral("spectators"), int(session.spectators().count)}};
+                            {QStringLiteral("spectators"), int(spectators.count)}};
         std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     } else if (ok) {
         std::printf("Connected to:   %s\nMap / players:  %s\nDelay:          %s\nDemo status:    %s\n",
@@ -241,9 +241,10 @@ int main(int argc, char** argv)
     bool ok = false;
     trap.run([&] {
         if (command == u"status") {
-            session.spectators() = SpectatorWatch{1, -1};
+            SpectatorWatch spectators{1, -1}; // the count is read from this report
+            session.setSpectatorWatch(&spectators);
             ok = session.QueryStatus();
-            printStatus(session, ok, parser.isSet(QStringLiteral("json")));
+            printStatus(session, spectators, ok, parser.isSet(QStringLiteral("json")));
             return;
         }
         if (command == u"say") {
