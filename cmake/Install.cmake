@@ -58,4 +58,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # Loaded at run time, so no library names them: the X11 platform plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# notify-send: a window that cannot open says so in the desktop's notifications.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libnotify-bin")
 include(CPack)

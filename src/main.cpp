@@ -9,6 +9,7 @@
 #include "shell/SaveAtExit.h"
 #include "shell/SingleInstance.h"
 #include "shell/SoundEffectCues.h"
+#include "shell/StartFailure.h"
 #include "shell/TerminationSignals.h"
 #include "shell/UserSettings.h"
 #include "web/BuiltInAddresses.h"
@@ -39,26 +40,32 @@ QIcon programIcon()
 int main(int argc, char** argv)
 {
     // Before the application object: answering these needs no display, and no settings are read.
-    switch (CommandLine::read(argc, argv).request) {
+    const CommandLine command = CommandLine::read(argc, argv);
+    switch (command.request) {
     case CommandLine::Request::Help:
         std::fputs(qPrintable(CommandLine::helpText()), stdout);
         return 0;
     case CommandLine::Request::Version:
         std::printf("spectrel %s\n", qPrintable(programVersion()));
         return 0;
+    case CommandLine::Request::BadUsage:
+        std::fprintf(stderr, "spectrel: %s (spectrel --help tells more)\n", qPrintable(command.problem));
+        return 2;
     case CommandLine::Request::OpenWindow:
         break;
     }
 
+    notifyFatalMessages(); // a window that cannot open is reported where a menu user sees it
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
     QGuiApplication::setWindowIcon(programIcon());
     // The desktop entry's name, by which a Wayland desktop and its portal know the program.
     QGuiApplication::setDesktopFileName(QStringLiteral("spectrel"));
 
-    // A second copy hands the first one the word to come to the front, and ends without a trace.
+    // A second copy hands the first one the word to come to the front, or its trigger, and ends without a
+    // trace.
     SingleInstance instance(SingleInstance::defaultName());
-    if (!instance.claim())
+    if (!instance.claim(command.trigger.isEmpty() ? QByteArray("raise") : command.trigger))
         return 0;
 
     std::unique_ptr<QSettingsStore> settings = openUserSettings();
@@ -82,21 +89,32 @@ int main(int argc, char** argv)
         form.endProgram(0);
     };
 
-    QObject::connect(&instance, &SingleInstance::messageReceived, &form, [&form](const QByteArray& message) {
-        // The caption a second copy looks for exists long before the window is shown (the welcome notice may
-        // be open): a window not yet shown stays hidden until start-up shows it, with its settings in place.
-        // Hotkeys, too, count only once start-up has finished.
-        if (form.StartupDone != 1 || !form.isVisible())
-            return;
-        if (message == "raise") {
-            form.showNormal();
-            form.raise();
-            form.activateWindow();
-        } else if (const int hotkey = triggeredHotkeyId(message)) {
-            // Runs as the hotkey's press does, once the channel has answered.
-            QTimer::singleShot(0, &form, [&form, hotkey] { form.HotkeyDispatch(hotkey); });
-        }
-    });
+    // A trigger (the menu entry's Record and Stop, `spectrel --trigger`, `spectrelctl trigger`) runs once
+    // start-up has finished: one that comes earlier, or the one this copy was started with, waits for it.
+    QList<int> waitingTriggers;
+    if (const int hotkey = triggeredHotkeyId(command.trigger))
+        waitingTriggers.append(hotkey);
+    QObject::connect(&instance, &SingleInstance::messageReceived, &form,
+                     [&form, &waitingTriggers](const QByteArray& message) {
+                         const int hotkey = triggeredHotkeyId(message);
+                         if (hotkey && form.StartupDone == 0) {
+                             waitingTriggers.append(hotkey);
+                             return;
+                         }
+                         // The caption a second copy looks for exists long before the window is shown (the
+                         // welcome notice may be open): a window not yet shown stays hidden until start-up
+                         // shows it, with its settings in place.
+                         if (form.StartupDone != 1 || !form.isVisible())
+                             return;
+                         if (message == "raise") {
+                             form.showNormal();
+                             form.raise();
+                             form.activateWindow();
+                         } else if (hotkey) {
+                             // Runs once the channel has answered.
+                             QTimer::singleShot(0, &form, [&form, hotkey] { form.Trigger(hotkey); });
+                         }
+                     });
 
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &form, endFromOutside);
@@ -114,6 +132,8 @@ int main(int argc, char** argv)
         notices.ShowNotice(settings->problem(), NoticeWarning, QStringLiteral("Warning"));
     if (!form.Form_Load())
         return endedFromOutside ? 0 : 1;
+    for (int hotkey : std::as_const(waitingTriggers))
+        QTimer::singleShot(0, &form, [&form, hotkey] { form.Trigger(hotkey); });
     const SaveAtExit displayGone(form, *settings, [&endedFromOutside] { endedFromOutside = true; });
     return app.exec();
 }

@@ -505,6 +505,14 @@ void HLTVForm::HotkeyDispatch(int id)
     (this->*target.click)();
 }
 
+void HLTVForm::Trigger(int id)
+{
+    m_trap.run([this, id] {
+        QueryStatus();
+        HotkeyDispatch(id);
+    });
+}
+
 // ---- pages, deleting the settings, the update timer ------------------------------------------------------
 
 void HLTVForm::Tabek_Change(int page)

@@ -71,9 +71,12 @@ public:
     void cRecord_Click() { m_recorder->recordAfterDelay(); }
     void cStop_Click() { m_recorder->stopAfterDelay(); }
 
-    // A press of hotkey `id` (or its trigger from the command line): the row's action, while its button is
-    // enabled.
+    // A press of hotkey `id`: the row's action, while its button is enabled.
     void HotkeyDispatch(int id);
+    // The same from the menu entry or the command line, once start-up has finished, after a fresh status: a
+    // window started for the trigger knows nothing of the proxy yet, and one that has run for a while may
+    // know an old state.
+    void Trigger(int id);
 
     // The program ends with `exitCode` once the window is gone.
     void endProgram(int exitCode);

@@ -67,6 +67,8 @@ public:
     // One more variable of the program's environment.
     void setEnv(const QString& name, const QString& value) { m_env.insert(name, value); }
     QString homePath() const { return m_home.path(); }
+    // The command-line arguments of the runs that follow.
+    void setArguments(const QStringList& arguments) { m_arguments = arguments; }
 
     void writeIni(const QByteArray& settingsLines)
     {
@@ -160,7 +162,7 @@ private:
     {
         p.setProcessEnvironment(environment());
         p.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        p.start(qEnvironmentVariable("SPECTREL"), {});
+        p.start(qEnvironmentVariable("SPECTREL"), m_arguments);
         return p;
     }
 
@@ -168,6 +170,7 @@ private:
     QString m_configHome = m_home.filePath(QStringLiteral("config"));
     QString m_display;
     QProcessEnvironment m_env;
+    QStringList m_arguments;
     QProcess m_process;
     QProcess m_second;
     QByteArray m_ctlError;

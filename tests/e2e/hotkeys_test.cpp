@@ -1,9 +1,9 @@
 // The global hotkeys of the real program on the tests' X server: a combination pressed while another window
 // has the focus runs the row's action against the simulator, switching the row off releases it, a
-// combination another client holds is refused with the program's warning, and `spectrelctl trigger` runs the
-// same action from the command line. Through the desktop portal (a stand-in on a session bus of the test's
-// own), the rows are bound as shortcuts, Activated runs the row's action, and a portal's refusal is the
-// refused registration's.
+// combination another client holds is refused with the program's warning, `spectrelctl trigger` runs the
+// same action from the command line, and the desktop entry's actions run it too, starting the program first
+// when none runs. Through the desktop portal (a stand-in on a session bus of the test's own), the rows are
+// bound as shortcuts, Activated runs the row's action, and a portal's refusal is the refused registration's.
 
 #include "ProgramRun.h"
 #include "support/SimProcess.h"
@@ -178,6 +178,21 @@ void usePortal(ProgramRun& run, const PortalBus& bus)
 {
     run.setEnv(QStringLiteral("SPECTREL_HOTKEYS"), QStringLiteral("portal"));
     run.setEnv(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+}
+
+// The command line of one of the desktop entry's actions ("Record", "Stop"), its program first.
+QStringList desktopAction(const QString& action)
+{
+    QFile entry(QStringLiteral(SPECTREL_DESKTOP_ENTRY));
+    if (!entry.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(u'\n');
+    const qsizetype group = lines.indexOf(QStringLiteral("[Desktop Action %1]").arg(action));
+    for (qsizetype i = group + 1; group >= 0 && i < lines.size() && !lines[i].startsWith(u'['); ++i) {
+        if (lines[i].startsWith(u"Exec="))
+            return lines[i].mid(5).split(u' ', Qt::SkipEmptyParts);
+    }
+    return {};
 }
 
 } // namespace
@@ -397,6 +412,33 @@ private Q_SLOTS:
         const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
         QVERIFY2(window, "the main window did not open");
         QCOMPARE(run.setting(QStringLiteral("cSHE")), QStringLiteral("1"));
+        QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
+    // The menu entry's "Stop" with no window running starts the program, which stops the demo once its
+    // start-up has finished; with the window running, the same line hands it the trigger and ends.
+    void menuActionStartsTheProgram()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({QStringLiteral("--recording"), QStringLiteral("match1")}));
+        QStringList stop = desktopAction(QStringLiteral("Stop"));
+        QVERIFY2(!stop.isEmpty() && stop.takeFirst() == u"spectrel", qPrintable(stop.join(u' ')));
+        ProgramRun run;
+        run.setArguments(stop);
+        run.writeIni("FirstRun=False\ntServer=127.0.0.1\ntPort=" + sim.portText().toLatin1() +
+                     "\ntRcon=demo\ncStopAction=1\n");
+        run.start();
+        const QString command = QStringLiteral("stoprecording");
+        QTRY_VERIFY2_WITH_TIMEOUT(sim.commands().contains(command), qPrintable(sim.commands().join(u',')),
+                                  kWaitMs);
+        const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
+        QVERIFY2(window, "the main window did not open");
+
+        QVERIFY(sim.control("record match2"));
+        QProcess& second = run.startSecond();
+        QVERIFY(second.waitForFinished(kWaitMs));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.commands().count(command), 2, kWaitMs);
         QVERIFY(run.closeAndEnd(*m_x, window));
     }
 

@@ -1,0 +1,7 @@
+#include "shell/StartFailure.h"
+
+namespace spectrel {
+
+void notifyFatalMessages() {}
+
+} // namespace spectrel
