@@ -32,7 +32,41 @@ template <class T> T* as(QWidget* widget, std::string_view name, int index)
 
 } // namespace
 
-FormControls::FormControls(QHash<QString, QWidget*> widgets) : m_widgets(std::move(widgets)) {}
+FormControls::FormControls(QHash<QString, QWidget*> widgets) : m_widgets(std::move(widgets))
+{
+    Tabek = tabs();
+    BannerLink = bannerLink();
+    tServer = field("tServer");
+    tPort = field("tPort");
+    tRcon = field("tRcon");
+    tYour = field("tYour");
+    tOpponent = field("tOpponent");
+    cRecord = button("cRecord");
+    cStop = button("cStop");
+    cRecNow = button("cRecNow");
+    cStopNow = button("cStopNow");
+    cRefresh = button("cRefresh");
+    coDelete = button("coDelete");
+    coUpdate = button("coUpdate");
+    for (int i = 0; i < int(coPaste.size()); ++i)
+        coPaste[std::size_t(i)] = button("coPaste", i);
+    cRecAction = list("cRecAction");
+    cStopAction = list("cStopAction");
+    cRK = list("cRK");
+    cSK = list("cSK");
+    cAutoRefresh = box("cAutoRefresh");
+    cAnnounceSpec = box("cAnnounceSpec");
+    cRHE = box("cRHE");
+    cSHE = box("cSHE");
+    lCServer = label("lCServer");
+    lCMap = label("lCMap");
+    lCDelay = label("lCDelay");
+    lCDemo = label("lCDemo");
+    for (int i = 0; i < int(lIRCLinks.size()); ++i)
+        lIRCLinks[std::size_t(i)] = label("lIRCLinks", i);
+    for (int i = 0; i < int(lWWWLink.size()); ++i)
+        lWWWLink[std::size_t(i)] = label("lWWWLink", i);
+}
 
 QWidget* FormControls::widget(std::string_view name, int index) const
 {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/SettingsKeys.h"
 #include "shell/ClickableLabel.h"
 #include "shell/WindowLayout.h"
 
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <string_view>
 
 class QCheckBox;
@@ -19,14 +21,33 @@ class QWidget;
 
 namespace spectrel {
 
-// Typed access to the main window's controls by their names. The widgets belong to the window; this only
-// finds them. A name that is not in the window layout, or that names a control of another kind, throws
-// std::invalid_argument: a mistyped name is a programming error that tests must catch at once.
+// The main window's controls. The window's handlers use the members, named as in the window layout; the
+// lookups by name serve what walks the layout table (the tests of the layout, the end-to-end clicks). The
+// widgets belong to the window; this only finds them. A name that is not in the window layout, or that names
+// a control of another kind, throws std::invalid_argument, also while the members are filled: a layout row
+// renamed without its member fails the first start.
 class FormControls {
 public:
     FormControls() = default;
     // objectName -> widget, as the builder made them.
     explicit FormControls(QHash<QString, QWidget*> widgets);
+
+    QTabWidget* Tabek = nullptr;
+    ClickableLabel* BannerLink = nullptr;
+    QLineEdit *tServer = nullptr, *tPort = nullptr, *tRcon = nullptr, *tYour = nullptr, *tOpponent = nullptr;
+    QPushButton *cRecord = nullptr, *cStop = nullptr, *cRecNow = nullptr, *cStopNow = nullptr,
+                *cRefresh = nullptr, *coDelete = nullptr, *coUpdate = nullptr;
+    std::array<QPushButton*, 3> coPaste{};
+    QComboBox *cRecAction = nullptr, *cStopAction = nullptr, *cRK = nullptr, *cSK = nullptr;
+    QCheckBox *cAutoRefresh = nullptr, *cAnnounceSpec = nullptr, *cRHE = nullptr, *cSHE = nullptr;
+    ClickableLabel *lCServer = nullptr, *lCMap = nullptr, *lCDelay = nullptr, *lCDemo = nullptr;
+    std::array<ClickableLabel*, 7> lIRCLinks{};
+    std::array<ClickableLabel*, 2> lWWWLink{};
+
+    // The control a setting is kept from: a text field, a check box or a drop-down list of that name.
+    QLineEdit* field(SettingKey key) const { return field(settingName(key).toStdString()); }
+    QCheckBox* box(SettingKey key) const { return box(settingName(key).toStdString()); }
+    QComboBox* list(SettingKey key) const { return list(settingName(key).toStdString()); }
 
     // Any control; `index` picks the member of a control array.
     QWidget* widget(std::string_view name, int index = -1) const;

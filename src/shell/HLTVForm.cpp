@@ -51,12 +51,9 @@ constexpr SettingKey kRestoredBoxes[] = {
 };
 
 // The fields that offer no context menu, by their hook slot.
-constexpr const char* kHookedFields[FieldHook::kSlots] = {"tServer", "tPort", "tRcon", "tYour", "tOpponent"};
-
-std::string name(SettingKey key)
-{
-    return settingName(key).toStdString();
-}
+constexpr QLineEdit* FormControls::*kHookedFields[FieldHook::kSlots] = {
+    &FormControls::tServer, &FormControls::tPort, &FormControls::tRcon, &FormControls::tYour,
+    &FormControls::tOpponent};
 
 // A box counts as ticked only with the value 1; a grayed box (2) does not.
 bool ticked(const QCheckBox* box)
@@ -107,7 +104,7 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_session = std::make_unique<ProxySession>(services, textWidthTwips(bannerFont(), m_twipsPerPixel), this);
     connect(m_session.get(), &ProxySession::panelChanged, this, &HLTVForm::paintPanel);
     connect(m_session.get(), &ProxySession::recordingPageWanted, this,
-            [this] { m_controls.tabs()->setCurrentIndex(1); });
+            [this] { m_controls.Tabek->setCurrentIndex(1); });
     connect(m_session.get(), &ProxySession::wentOffline, this, &HLTVForm::wentOffline);
     connect(m_session.get(), &ProxySession::programMustEnd, this, [this] { endProgram(1); });
     m_autoRefresh = std::make_unique<AutoRefresh>(*m_session, clock, m_trap, this);
@@ -115,40 +112,39 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     paintPanel(); // the panel as nothing is known yet: all four recording buttons disabled
 
     m_clanFields = std::make_unique<ClanFields>(
-        m_controls.field("tYour"), m_controls.field("tOpponent"),
-        [this] { m_controls.tabs()->setCurrentIndex(1); },
+        m_controls.tYour, m_controls.tOpponent, [this] { m_controls.Tabek->setCurrentIndex(1); },
         ClanFields::Services{notices, cues, clipboard, m_trap});
     m_connectionFields = std::make_unique<ConnectionFieldEditors>(
-        m_controls.field("tServer"), m_controls.field("tPort"), m_controls.field("tRcon"),
+        m_controls.tServer, m_controls.tPort, m_controls.tRcon,
         ConnectionFieldEditors::Services{notices, clipboard, m_trap});
     connect(m_connectionFields.get(), &ConnectionFieldEditors::edited, this, &HLTVForm::untickAutoRefresh);
     for (int index = 0; index < 3; ++index)
-        handle(m_controls.button("coPaste", index), &QPushButton::clicked,
+        handle(m_controls.coPaste[std::size_t(index)], &QPushButton::clicked,
                [this, index] { m_connectionFields->coPaste_Click(index); });
     m_fieldHook = std::make_unique<FieldHook>();
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
     m_download = std::make_unique<TextDownload>(clock);
     m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, addresses);
     connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
-    handle(m_controls.button("coUpdate"), &QPushButton::clicked, [this] { coUpdate_Click(); });
+    handle(m_controls.coUpdate, &QPushButton::clicked, [this] { coUpdate_Click(); });
     m_quickLinks = std::make_unique<QuickLinks>(opener, notices, addresses);
     for (int i = 0; i < 7; ++i)
-        handle(m_controls.label("lIRCLinks", i), &ClickableLabel::clicked,
+        handle(m_controls.lIRCLinks[std::size_t(i)], &ClickableLabel::clicked,
                [this, i] { m_quickLinks->lIRCLinks_Click(i); });
     for (int i = 0; i < 2; ++i)
-        handle(m_controls.label("lWWWLink", i), &ClickableLabel::clicked,
+        handle(m_controls.lWWWLink[std::size_t(i)], &ClickableLabel::clicked,
                [this, i] { m_quickLinks->lWWWLink_Click(i); });
-    handle(m_controls.bannerLink(), &ClickableLabel::clicked, [this] { m_quickLinks->BannerLink_Click(); });
+    handle(m_controls.BannerLink, &ClickableLabel::clicked, [this] { m_quickLinks->BannerLink_Click(); });
 
-    handle(m_controls.button("cRecNow"), &QPushButton::clicked, [this] { cRecNow_Click(); });
-    handle(m_controls.button("cStopNow"), &QPushButton::clicked, [this] { cStopNow_Click(); });
-    handle(m_controls.button("cRecord"), &QPushButton::clicked, [this] { cRecord_Click(); });
-    handle(m_controls.button("cStop"), &QPushButton::clicked, [this] { cStop_Click(); });
+    handle(m_controls.cRecNow, &QPushButton::clicked, [this] { cRecNow_Click(); });
+    handle(m_controls.cStopNow, &QPushButton::clicked, [this] { cStopNow_Click(); });
+    handle(m_controls.cRecord, &QPushButton::clicked, [this] { cRecord_Click(); });
+    handle(m_controls.cStop, &QPushButton::clicked, [this] { cStop_Click(); });
 
-    handle(m_controls.button("cRefresh"), &QPushButton::clicked, [this] { cRefresh_Click(); });
-    handle(m_controls.button("coDelete"), &QPushButton::clicked, [this] { coDelete_Click(); });
+    handle(m_controls.cRefresh, &QPushButton::clicked, [this] { cRefresh_Click(); });
+    handle(m_controls.coDelete, &QPushButton::clicked, [this] { coDelete_Click(); });
     handle(m_tDelayUpdate.get(), &Timer::timeout, [this] { tDelayUpdate_Timer(); });
-    connect(m_controls.tabs(), &QTabWidget::currentChanged, this,
+    connect(m_controls.Tabek, &QTabWidget::currentChanged, this,
             [this](int page) { m_trap.run([=, this] { Tabek_Change(page); }); });
 
     handle(box(SettingKey::cAutoRefresh), &QCheckBox::stateChanged, [this] { cAutoRefresh_Click(); });
@@ -161,10 +157,10 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     for (SettingKey key : {SettingKey::cCtrlStop, SettingKey::cAltStop, SettingKey::cShiftStop})
         handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
     for (SettingKey key : {SettingKey::cRecAction, SettingKey::cRK})
-        handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
+        handle(m_controls.list(key), &QComboBox::currentIndexChanged,
                [this, key] { hotkeyRow_Click(HotkeySlot::Record, key); });
     for (SettingKey key : {SettingKey::cStopAction, SettingKey::cSK})
-        handle(m_controls.list(name(key)), &QComboBox::currentIndexChanged,
+        handle(m_controls.list(key), &QComboBox::currentIndexChanged,
                [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
     handle(box(SettingKey::cRHE), &QCheckBox::stateChanged, [this] { cRHE_Click(); });
     handle(box(SettingKey::cSHE), &QCheckBox::stateChanged, [this] { cSHE_Click(); });
@@ -205,16 +201,16 @@ bool HLTVForm::Form_Load()
 
         placeWindow();
         for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
-            m_controls.field(name(key))->setText(readText(m_settings, key));
+            m_controls.field(key)->setText(readText(m_settings, key));
 
         FillKeyLists();
         m_hotkeys.setOwnerWindow(quintptr(winId())); // the hotkeys restored next belong to this window
         restoreSettings();
         const QCursor hand(QPixmap(QStringLiteral(":/resources/hand.png")), 6, 0); // the finger tip points
         for (int i = 0; i < 7; ++i)
-            m_controls.label("lIRCLinks", i)->setCursor(hand);
+            m_controls.lIRCLinks[std::size_t(i)]->setCursor(hand);
         for (int i = 0; i < 2; ++i)
-            m_controls.label("lWWWLink", i)->setCursor(hand);
+            m_controls.lWWWLink[std::size_t(i)]->setCursor(hand);
         if (m_ending)
             return false; // a handler run by restoring a setting failed; its notice has been shown
 
@@ -266,12 +262,12 @@ void HLTVForm::restoreSettings()
             if (failure.number() != RuntimeFailure::InvalidPropertyValue)
                 throw;
             qCInfo(lcShell) << "a stored value was refused; showing the first page";
-            m_controls.tabs()->setCurrentIndex(0);
+            m_controls.Tabek->setCurrentIndex(0);
             writeInt16(m_settings, SettingKey::LastTab, 0);
         }
     };
     for (SettingKey key : kRestoredLists)
-        refusable([&] { setListIndex(m_controls.list(name(key)), readInt16(m_settings, key)); });
+        refusable([&] { setListIndex(m_controls.list(key), readInt16(m_settings, key)); });
     for (SettingKey key : kRestoredBoxes)
         refusable([&] { setBoxValue(box(key), readInt16(m_settings, key)); });
     QCheckBox* spec = box(SettingKey::cAnnounceSpec);
@@ -279,22 +275,22 @@ void HLTVForm::restoreSettings()
     refusable([&] { setBoxValue(spec, readInt16(m_settings, SettingKey::cAnnounceSpec)); });
     refusable([&] {
         const std::int16_t page = readInt16(m_settings, SettingKey::LastTab);
-        if (page < 0 || page >= m_controls.tabs()->count())
+        if (page < 0 || page >= m_controls.Tabek->count())
             throw RuntimeFailure::invalidPropertyValue();
-        m_controls.tabs()->setCurrentIndex(page);
+        m_controls.Tabek->setCurrentIndex(page);
     });
 }
 
 void HLTVForm::hookFields()
 {
     for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
-        m_fieldHook->HookField(m_controls.field(kHookedFields[slot]), slot);
+        m_fieldHook->HookField(m_controls.*kHookedFields[slot], slot);
 }
 
 void HLTVForm::unhookFields()
 {
     for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
-        m_fieldHook->UnhookField(m_controls.field(kHookedFields[slot]), slot);
+        m_fieldHook->UnhookField(m_controls.*kHookedFields[slot], slot);
 }
 
 void HLTVForm::FirstRunWelcome()
@@ -314,7 +310,7 @@ void HLTVForm::FillKeyLists()
 {
     // Adding to an empty list selects its first entry; here nothing is chosen until a setting says so, and
     // filling the lists is no change of the user's choice.
-    for (QComboBox* list : {m_controls.list(name(SettingKey::cRK)), m_controls.list(name(SettingKey::cSK))}) {
+    for (QComboBox* list : {m_controls.cRK, m_controls.cSK}) {
         const QSignalBlocker quiet(list);
         for (const keys::KeyEntry& e : keys::catalogue())
             list->addItem(QString::fromLatin1(e.text));
@@ -354,7 +350,7 @@ void HLTVForm::Form_Unload()
             writeSingle(m_settings, SettingKey::Top, float(frameGeometry().y() * m_twipsPerPixel));
         }
         for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
-            writeText(m_settings, key, m_controls.field(name(key))->text());
+            writeText(m_settings, key, m_controls.field(key)->text());
     }
     qCInfo(lcShell) << "closed" << (SettingsDeleted ? "without saving (settings deleted)" : "");
 }
@@ -390,8 +386,8 @@ void HLTVForm::trapFailure(const RuntimeFailure& failure)
 void HLTVForm::cRefresh_Click()
 {
     m_cues.PlayCue(CueClick);
-    QPushButton* refresh = m_controls.button("cRefresh");
-    m_controls.tabs()->setFocus();
+    QPushButton* refresh = m_controls.cRefresh;
+    m_controls.Tabek->setFocus();
     refresh->setEnabled(false);
     QueryStatus();
     refresh->setEnabled(true);
@@ -418,7 +414,7 @@ void HLTVForm::untickAutoRefresh()
 
 QCheckBox* HLTVForm::box(SettingKey key) const
 {
-    return m_controls.box(name(key));
+    return m_controls.box(key);
 }
 
 void HLTVForm::storeBox(SettingKey key)
@@ -446,9 +442,9 @@ void HLTVForm::storeAnnouncements()
 
 void HLTVForm::hotkeyRow_Click(HotkeySlot slot, SettingKey control)
 {
-    const QComboBox* list = qobject_cast<QComboBox*>(m_controls.widget(name(control)));
-    const QCheckBox* check = list ? nullptr : box(control);
-    m_hotkeyBinding->rowControlChanged(slot, control, list ? list->currentIndex() : boxText(check).toInt());
+    const bool isList = settingSpec(control).form == SettingForm::Int16; // the lists; the boxes are Box
+    m_hotkeyBinding->rowControlChanged(
+        slot, control, isList ? m_controls.list(control)->currentIndex() : boxText(box(control)).toInt());
 }
 
 void HLTVForm::cRHE_Click()
@@ -466,9 +462,9 @@ void HLTVForm::cSHE_Click()
 HotkeyRow HLTVForm::hotkeyRow(HotkeySlot slot) const
 {
     const bool record = slot == HotkeySlot::Record;
-    const QComboBox* keyList = m_controls.list(record ? "cRK" : "cSK");
+    const QComboBox* keyList = (record ? m_controls.cRK : m_controls.cSK);
     auto value = [this](SettingKey key) { return boxText(box(key)).toInt(); };
-    return HotkeyRow{m_controls.list(record ? "cRecAction" : "cStopAction")->currentIndex(),
+    return HotkeyRow{(record ? m_controls.cRecAction : m_controls.cStopAction)->currentIndex(),
                      value(record ? SettingKey::cCtrlRec : SettingKey::cCtrlStop),
                      value(record ? SettingKey::cAltRec : SettingKey::cAltStop),
                      value(record ? SettingKey::cShiftRec : SettingKey::cShiftStop),
@@ -486,19 +482,20 @@ void HLTVForm::clearEnableBox(HotkeySlot slot)
 void HLTVForm::HotkeyDispatch(int id)
 {
     const int position =
-        m_controls.list(id == HotkeyBinding::RecordHotkeyId ? "cRecAction" : "cStopAction")->currentIndex();
+        (id == HotkeyBinding::RecordHotkeyId ? m_controls.cRecAction : m_controls.cStopAction)
+            ->currentIndex();
     // By action: the button that must be enabled, and what its click runs.
     struct Target {
-        const char* button;
+        QPushButton* FormControls::*button;
         void (HLTVForm::*click)();
     };
     static constexpr Target kTargets[] = {{nullptr, nullptr},
-                                          {"cRecord", &HLTVForm::cRecord_Click},
-                                          {"cRecNow", &HLTVForm::cRecNow_Click},
-                                          {"cStop", &HLTVForm::cStop_Click},
-                                          {"cStopNow", &HLTVForm::cStopNow_Click}};
+                                          {&FormControls::cRecord, &HLTVForm::cRecord_Click},
+                                          {&FormControls::cRecNow, &HLTVForm::cRecNow_Click},
+                                          {&FormControls::cStop, &HLTVForm::cStop_Click},
+                                          {&FormControls::cStopNow, &HLTVForm::cStopNow_Click}};
     const Target& target = kTargets[int(hotkeyAction(id, position))];
-    if (!target.button || !m_controls.button(target.button)->isEnabled()) {
+    if (!target.button || !(m_controls.*target.button)->isEnabled()) {
         qCInfo(lcHotkeys) << "hotkey" << id << "pressed; nothing to run";
         return;
     }
@@ -562,28 +559,28 @@ bool HLTVForm::ConnectionFieldsInvalid()
         return false;
     static constexpr SettingKey kFields[] = {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon};
     warnAboutField(
-        m_controls.field(name(kFields[problem->field])), [this] { m_controls.tabs()->setCurrentIndex(0); },
+        m_controls.field(kFields[problem->field]), [this] { m_controls.Tabek->setCurrentIndex(0); },
         problem->warning, m_notices, m_cues);
     return true;
 }
 
 QString HLTVForm::serverText() const
 {
-    return m_controls.field("tServer")->text();
+    return m_controls.tServer->text();
 }
 QString HLTVForm::portText() const
 {
-    return m_controls.field("tPort")->text();
+    return m_controls.tPort->text();
 }
 QString HLTVForm::passwordText() const
 {
-    return m_controls.field("tRcon")->text();
+    return m_controls.tRcon->text();
 }
 
 void HLTVForm::clearServerAndPort()
 {
-    m_controls.field("tServer")->clear();
-    m_controls.field("tPort")->clear();
+    m_controls.tServer->clear();
+    m_controls.tPort->clear();
 }
 
 void HLTVForm::wentOffline()
@@ -594,20 +591,20 @@ void HLTVForm::wentOffline()
 void HLTVForm::paintPanel()
 {
     const StatusPanel& p = m_session->panel();
-    m_controls.label("lCServer")->setText(p.server);
-    m_controls.label("lCMap")->setText(p.map);
-    m_controls.label("lCDelay")->setText(p.delay);
-    QLabel* demo = m_controls.label("lCDemo");
+    m_controls.lCServer->setText(p.server);
+    m_controls.lCMap->setText(p.map);
+    m_controls.lCDelay->setText(p.delay);
+    QLabel* demo = m_controls.lCDemo;
     demo->setText(p.demo);
     QPalette palette = demo->palette();
     palette.setColor(QPalette::WindowText, p.demoInRecordingColour
                                                ? kDarkRed
                                                : QApplication::palette().color(QPalette::ButtonText));
     demo->setPalette(palette);
-    m_controls.button("cRecord")->setEnabled(p.recordEnabled);
-    m_controls.button("cStop")->setEnabled(p.stopEnabled);
-    m_controls.button("cRecNow")->setEnabled(p.recNowEnabled);
-    m_controls.button("cStopNow")->setEnabled(p.stopNowEnabled);
+    m_controls.cRecord->setEnabled(p.recordEnabled);
+    m_controls.cStop->setEnabled(p.stopEnabled);
+    m_controls.cRecNow->setEnabled(p.recNowEnabled);
+    m_controls.cStopNow->setEnabled(p.stopNowEnabled);
 }
 
 } // namespace spectrel
