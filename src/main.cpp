@@ -97,14 +97,14 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &SingleInstance::messageReceived, &form,
                      [&form, &waitingTriggers](const QByteArray& message) {
                          const int hotkey = triggeredHotkeyId(message);
-                         if (hotkey && form.StartupDone == 0) {
+                         if (hotkey && !form.StartupDone) {
                              waitingTriggers.append(hotkey);
                              return;
                          }
                          // The caption a second copy looks for exists long before the window is shown (the
                          // welcome notice may be open): a window not yet shown stays hidden until start-up
                          // shows it, with its settings in place.
-                         if (form.StartupDone != 1 || !form.isVisible())
+                         if (!form.StartupDone || !form.isVisible())
                              return;
                          if (message == "raise") {
                              form.showNormal();
@@ -134,6 +134,6 @@ int main(int argc, char** argv)
         return endedFromOutside ? 0 : 1;
     for (int hotkey : std::as_const(waitingTriggers))
         QTimer::singleShot(0, &form, [&form, hotkey] { form.Trigger(hotkey); });
-    const SaveAtExit displayGone(form, *settings, [&endedFromOutside] { endedFromOutside = true; });
+    const SaveAtExit displayGone(form, [&endedFromOutside] { endedFromOutside = true; });
     return app.exec();
 }

@@ -143,4 +143,14 @@ void writeInt16(SettingsStore& store, SettingKey key, std::int16_t value)
     store.write(settingName(key), QString::number(value));
 }
 
+void deleteSettings(SettingsStore& store)
+{
+    try {
+        store.deleteSection();
+    } catch (const RuntimeFailure& failure) {
+        if (failure.number() != RuntimeFailure::InvalidCall)
+            throw;
+    }
+}
+
 } // namespace spectrel

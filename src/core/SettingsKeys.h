@@ -87,4 +87,7 @@ void writeBoolean(SettingsStore& store, SettingKey key, bool value);
 void writeSingle(SettingsStore& store, SettingKey key, float value);
 void writeInt16(SettingsStore& store, SettingKey key, std::int16_t value);
 
+// Deletes the program's settings section; a section that is not there (nothing saved yet) is no error.
+void deleteSettings(SettingsStore& store);
+
 } // namespace spectrel

@@ -11,29 +11,29 @@ namespace spectrel {
 
 namespace {
 
-std::uint8_t& slotEntry(std::array<std::uint8_t, FieldHook::kSlots>& hooked, std::uint8_t slot)
+bool& hookedEntry(std::array<bool, FieldHook::kFields>& hooked, std::uint8_t index)
 {
-    if (slot >= hooked.size())
+    if (index >= hooked.size())
         throw RuntimeFailure(9, QStringLiteral("Subscript out of range"));
-    return hooked[slot];
+    return hooked[index];
 }
 
 } // namespace
 
-void FieldHook::HookField(QLineEdit* field, std::uint8_t slot)
+void FieldHook::HookField(QLineEdit* field, std::uint8_t index)
 {
-    std::uint8_t& entry = slotEntry(FieldHooked, slot);
+    bool& entry = hookedEntry(FieldHooked, index);
     field->installEventFilter(this);
-    entry = 1;
+    entry = true;
 }
 
-void FieldHook::UnhookField(QLineEdit* field, std::uint8_t slot)
+void FieldHook::UnhookField(QLineEdit* field, std::uint8_t index)
 {
-    std::uint8_t& entry = slotEntry(FieldHooked, slot);
-    if (entry != 1)
+    bool& entry = hookedEntry(FieldHooked, index);
+    if (!entry)
         return;
     field->removeEventFilter(this);
-    entry = 0;
+    entry = false;
 }
 
 bool FieldHook::eventFilter(QObject* watched, QEvent* event)

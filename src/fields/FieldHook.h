@@ -15,21 +15,21 @@ namespace spectrel {
 class FieldHook : public QObject {
     Q_OBJECT
 public:
-    static constexpr std::uint8_t kSlots = 5;
+    static constexpr std::uint8_t kFields = 5;
 
     using QObject::QObject;
 
-    // A slot of 5 or more fails with "Subscript out of range".
-    void HookField(QLineEdit* field, std::uint8_t slot);
-    // Does nothing for a slot that is not hooked.
-    void UnhookField(QLineEdit* field, std::uint8_t slot);
-    bool hooked(std::uint8_t slot) const { return FieldHooked.at(slot) == 1; }
+    // An index of 5 or more fails with "Subscript out of range".
+    void HookField(QLineEdit* field, std::uint8_t index);
+    // Does nothing for an index that is not hooked.
+    void UnhookField(QLineEdit* field, std::uint8_t index);
+    bool hooked(std::uint8_t index) const { return FieldHooked.at(index); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::array<std::uint8_t, kSlots> FieldHooked{};
+    std::array<bool, kFields> FieldHooked{};
 };
 
 } // namespace spectrel

@@ -12,26 +12,26 @@ namespace {
 
 const QString kWarning = QStringLiteral("Warning");
 
-SettingKey enableKey(HotkeySlot slot)
+SettingKey enableKey(HotkeyRowId row)
 {
-    return slot == HotkeySlot::Record ? SettingKey::cRHE : SettingKey::cSHE;
+    return row == HotkeyRowId::Record ? SettingKey::cRHE : SettingKey::cSHE;
 }
 
-int hotkeyId(HotkeySlot slot)
+int hotkeyId(HotkeyRowId row)
 {
-    return slot == HotkeySlot::Record ? HotkeyBinding::RecordHotkeyId : HotkeyBinding::StopHotkeyId;
+    return row == HotkeyRowId::Record ? HotkeyBinding::RecordHotkeyId : HotkeyBinding::StopHotkeyId;
 }
 
-QString missingChoiceWarning(HotkeySlot slot)
+QString missingChoiceWarning(HotkeyRowId row)
 {
-    return slot == HotkeySlot::Record ? QStringLiteral("No recording action or hotkey selected   ")
+    return row == HotkeyRowId::Record ? QStringLiteral("No recording action or hotkey selected   ")
                                       : QStringLiteral("No stopping action or hotkey selected   ");
 }
 
 // Without X11 or Win32 hotkeys (a Wayland session, say) the desktop's own shortcuts can run the trigger.
-QString noHotkeysWarning(HotkeySlot slot)
+QString noHotkeysWarning(HotkeyRowId row)
 {
-    const QString command = slot == HotkeySlot::Record ? QStringLiteral("spectrelctl trigger record")
+    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrelctl trigger record")
                                                        : QStringLiteral("spectrelctl trigger stop");
     return QStringLiteral("Global hotkeys are not available in this desktop session.\r\n"
                           "Bind a desktop shortcut to \"") +
@@ -40,9 +40,9 @@ QString noHotkeysWarning(HotkeySlot slot)
 
 // The desktop portal declined the shortcut or is not there: a desktop shortcut can still run the trigger, and
 // a game on X11 still sees the program's own X11 hotkeys when Qt runs on X11 too.
-QString desktopRefusedWarning(HotkeySlot slot)
+QString desktopRefusedWarning(HotkeyRowId row)
 {
-    const QString command = slot == HotkeySlot::Record ? QStringLiteral("spectrelctl trigger record")
+    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrelctl trigger record")
                                                        : QStringLiteral("spectrelctl trigger stop");
     return QStringLiteral("The desktop did not grant this hotkey.\r\n"
                           "Bind a desktop shortcut to \"") +
@@ -51,15 +51,15 @@ QString desktopRefusedWarning(HotkeySlot slot)
 
 } // namespace
 
-int modifierMask(const HotkeyRow& row)
+int modifierMask(const HotkeyRowValues& values)
 {
-    return (row.alt == 1 ? GlobalHotkeys::Alt : 0) + (row.ctrl == 1 ? GlobalHotkeys::Ctrl : 0) +
-           (row.shift == 1 ? GlobalHotkeys::Shift : 0);
+    return (values.alt == 1 ? GlobalHotkeys::Alt : 0) + (values.ctrl == 1 ? GlobalHotkeys::Ctrl : 0) +
+           (values.shift == 1 ? GlobalHotkeys::Shift : 0);
 }
 
-std::uint8_t& HotkeyBinding::registeredFlag(HotkeySlot slot)
+bool& HotkeyBinding::registeredFlag(HotkeyRowId row)
 {
-    return slot == HotkeySlot::Record ? RecordHotkeySet : StopHotkeySet;
+    return row == HotkeyRowId::Record ? RecordHotkeySet : StopHotkeySet;
 }
 
 void HotkeyBinding::refuse(const QString& warning)
@@ -68,37 +68,37 @@ void HotkeyBinding::refuse(const QString& warning)
     m_s.notices.ShowNotice(warning, NoticeWarning, kWarning);
 }
 
-void HotkeyBinding::enableBoxChanged(HotkeySlot slot, int boxValue, bool startupDone)
+void HotkeyBinding::enableBoxChanged(HotkeyRowId row, int boxValue, bool startupDone)
 {
     const bool ticked = boxValue == 1;
     if (ticked && startupDone)
         m_s.cues.PlayCue(CueHotkey);
-    writeText(m_s.settings, enableKey(slot), QString::number(boxValue));
+    writeText(m_s.settings, enableKey(row), QString::number(boxValue));
 
-    std::uint8_t& registered = registeredFlag(slot);
+    bool& registered = registeredFlag(row);
     if (!ticked) {
-        if (registered == 1)
-            m_s.hotkeys.unregisterHotkey(hotkeyId(slot));
-        registered = 0;
-        held(slot) = {};
+        if (registered)
+            m_s.hotkeys.unregisterHotkey(hotkeyId(row));
+        registered = false;
+        held(row) = {};
         return;
     }
 
-    const HotkeyRow row = m_s.rows.hotkeyRow(slot);
-    if (row.action < 0 || row.keyPosition < 0) {
+    const HotkeyRowValues values = m_s.rows.hotkeyRow(row);
+    if (values.action < 0 || values.keyPosition < 0) {
         m_s.cues.PlayCue(CueFailure);
-        m_s.rows.clearEnableBox(slot);
-        refuse(missingChoiceWarning(slot));
+        m_s.rows.clearEnableBox(row);
+        refuse(missingChoiceWarning(row));
         return;
     }
-    const int mask = modifierMask(row);
+    const int mask = modifierMask(values);
     if (mask == 0) {
         m_s.cues.PlayCue(CueFailure);
-        m_s.rows.clearEnableBox(slot);
+        m_s.rows.clearEnableBox(row);
         refuse(QStringLiteral("At least one special key must be selected (CTRL, ALT, SHIFT)   "));
         return;
     }
-    const int keyCode = keys::selectedKeyCode(row.keyPosition, row.keyText);
+    const int keyCode = keys::selectedKeyCode(values.keyPosition, values.keyText);
     if (keyCode == 0) {
         m_s.cues.PlayCue(CueFailure);
         refuse(QStringLiteral("Selected hotkey can not be set   "));
@@ -107,16 +107,16 @@ void HotkeyBinding::enableBoxChanged(HotkeySlot slot, int boxValue, bool startup
 
     // X would let the program grab its own grab a second time: the other row's combination counts as held.
     const Combination wanted{mask, keyCode};
-    const bool heldByOtherRow = heldByOther(slot) == wanted;
-    registered = !heldByOtherRow && m_s.hotkeys.registerHotkey(hotkeyId(slot), mask, keyCode) ? 1 : 0;
-    if (registered == 1)
-        held(slot) = wanted;
-    qCInfo(lcHotkeys) << "hotkey" << hotkeyId(slot) << "mask" << mask << "key" << keyCode
+    const bool heldByOtherRow = heldByOther(row) == wanted;
+    registered = !heldByOtherRow && m_s.hotkeys.registerHotkey(hotkeyId(row), mask, keyCode) ? 1 : 0;
+    if (registered)
+        held(row) = wanted;
+    qCInfo(lcHotkeys) << "hotkey" << hotkeyId(row) << "mask" << mask << "key" << keyCode
                       << (registered ? "registered" : "refused");
-    if (registered == 0) {
+    if (!registered) {
         m_s.cues.PlayCue(CueFailure);
         refuse(heldByOtherRow || m_s.hotkeys.available() ? QStringLiteral("Current hotkey already in use   ")
-                                                         : noHotkeysWarning(slot));
+                                                         : noHotkeysWarning(row));
     }
 }
 
@@ -124,30 +124,30 @@ void HotkeyBinding::registrationRefused(int hotkeyId)
 {
     if (hotkeyId != RecordHotkeyId && hotkeyId != StopHotkeyId)
         return;
-    const HotkeySlot slot = hotkeyId == RecordHotkeyId ? HotkeySlot::Record : HotkeySlot::Stop;
-    std::uint8_t& registered = registeredFlag(slot);
-    if (registered == 0)
+    const HotkeyRowId row = hotkeyId == RecordHotkeyId ? HotkeyRowId::Record : HotkeyRowId::Stop;
+    bool& registered = registeredFlag(row);
+    if (!registered)
         return; // switched off before the answer came
-    registered = 0;
+    registered = false;
     qCInfo(lcHotkeys) << "hotkey" << hotkeyId << "refused";
     m_s.cues.PlayCue(CueFailure);
-    refuse(desktopRefusedWarning(slot));
+    refuse(desktopRefusedWarning(row));
 }
 
-void HotkeyBinding::rowControlChanged(HotkeySlot slot, SettingKey control, int value)
+void HotkeyBinding::rowControlChanged(HotkeyRowId row, SettingKey control, int value)
 {
     writeText(m_s.settings, control, QString::number(value));
-    m_s.rows.clearEnableBox(slot);
+    m_s.rows.clearEnableBox(row);
 }
 
 void HotkeyBinding::unregisterAll()
 {
-    if (RecordHotkeySet == 1)
+    if (RecordHotkeySet)
         m_s.hotkeys.unregisterHotkey(RecordHotkeyId);
-    if (StopHotkeySet == 1)
+    if (StopHotkeySet)
         m_s.hotkeys.unregisterHotkey(StopHotkeyId);
-    RecordHotkeySet = 0;
-    StopHotkeySet = 0;
+    RecordHotkeySet = false;
+    StopHotkeySet = false;
     m_held[0] = m_held[1] = {};
 }
 

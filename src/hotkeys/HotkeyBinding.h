@@ -14,10 +14,10 @@ class GlobalHotkeys;
 class Notices;
 class SettingsStore;
 
-enum class HotkeySlot { Record, Stop };
+enum class HotkeyRowId { Record, Stop };
 
 // What one row of the "Hotkeys" frame shows when its enable box is ticked.
-struct HotkeyRow {
+struct HotkeyRowValues {
     int action = -1; // action list position; -1 nothing chosen
     int ctrl = 0;    // box values: 1 ticked, anything else not
     int alt = 0;
@@ -30,12 +30,12 @@ struct HotkeyRow {
 class HotkeyRows {
 public:
     virtual ~HotkeyRows() = default;
-    virtual HotkeyRow hotkeyRow(HotkeySlot slot) const = 0;
+    virtual HotkeyRowValues hotkeyRow(HotkeyRowId row) const = 0;
     // Clears the row's enable box; when it was ticked, its change handler runs before this returns.
-    virtual void clearEnableBox(HotkeySlot slot) = 0;
+    virtual void clearEnableBox(HotkeyRowId row) = 0;
 };
 
-// The two hotkey slots: every change of a row is saved at once and switches the row's hotkey off; ticking
+// The two hotkey rows: every change of a row is saved at once and switches the row's hotkey off; ticking
 // the enable box checks the row and registers the combination with the platform.
 class HotkeyBinding {
 public:
@@ -51,31 +51,31 @@ public:
     };
     explicit HotkeyBinding(const Services& services) : m_s(services) {}
 
-    // The enable box of `slot` changed to `boxValue` (0 clear, 1 ticked, 2 grayed, which counts as clear).
+    // The enable box of `row` changed to `boxValue` (0 clear, 1 ticked, 2 grayed, which counts as clear).
     // The hotkey cue sounds only once start-up has finished.
-    void enableBoxChanged(HotkeySlot slot, int boxValue, bool startupDone);
+    void enableBoxChanged(HotkeyRowId row, int boxValue, bool startupDone);
     // A row control changed: its value is saved under its key, then the row's enable box is cleared.
-    void rowControlChanged(HotkeySlot slot, SettingKey control, int value);
+    void rowControlChanged(HotkeyRowId row, SettingKey control, int value);
     // The platform refused afterwards a registration it had accepted (the desktop portal answers after the
     // call): the refused registration's cue and warning, naming the ways round; the box stays ticked.
     void registrationRefused(int hotkeyId);
     // Shutdown: releases the registered combinations.
     void unregisterAll();
 
-    // 1 while the platform holds the slot's registration.
-    std::uint8_t RecordHotkeySet = 0;
-    std::uint8_t StopHotkeySet = 0;
+    // 1 while the platform holds the row's registration.
+    bool RecordHotkeySet = false;
+    bool StopHotkeySet = false;
 
 private:
-    // A combination as the platform holds it for a slot; an empty one (key 0) while the slot holds none.
+    // A combination as the platform holds it for a row; an empty one (key 0) while the row holds none.
     struct Combination {
         int mask = 0;
         int keyCode = 0;
         bool operator==(const Combination&) const = default;
     };
-    std::uint8_t& registeredFlag(HotkeySlot slot);
-    Combination& held(HotkeySlot slot) { return m_held[slot == HotkeySlot::Record ? 0 : 1]; }
-    const Combination& heldByOther(HotkeySlot slot) { return m_held[slot == HotkeySlot::Record ? 1 : 0]; }
+    bool& registeredFlag(HotkeyRowId row);
+    Combination& held(HotkeyRowId row) { return m_held[row == HotkeyRowId::Record ? 0 : 1]; }
+    const Combination& heldByOther(HotkeyRowId row) { return m_held[row == HotkeyRowId::Record ? 1 : 0]; }
     void refuse(const QString& warning);
 
     Services m_s;
@@ -83,9 +83,9 @@ private:
 };
 
 // The platform modifier mask of a row: ALT 1, CTRL 2, SHIFT 4 for each ticked box.
-int modifierMask(const HotkeyRow& row);
+int modifierMask(const HotkeyRowValues& row);
 
-// What a press of a slot's hotkey runs, by the action list's position at that moment.
+// What a press of a row's hotkey runs, by the action list's position at that moment.
 enum class HotkeyAction { None, Record, RecordNow, Stop, StopNow };
 HotkeyAction hotkeyAction(int hotkeyId, int actionPosition);
 

@@ -44,14 +44,14 @@ void AutoRefresh::setAnnouncing(bool announcing)
 
 void AutoRefresh::Timer30_Timer()
 {
-    m_watch.check = m_announcing ? 1 : 0; // the report reads the count only when asked to
+    m_watch.check = m_announcing; // the report reads the count only when asked to
     if (!m_session.QueryStatus()) {
         m_timer30->stop();
         Q_EMIT stoppedItself();
         return;
     }
-    if (m_watch.check == 1) { // still 1: the count changed
-        m_watch.check = 0;
+    if (m_watch.check) { // still set: the count changed
+        m_watch.check = false;
         if (const std::optional<QString> text = spectatorAnnouncement(m_watch.count))
             m_session.SayToSpectators(*text);
     }

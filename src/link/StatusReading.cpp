@@ -12,7 +12,7 @@ using namespace spectrel::text;
 // Step 3 of the reading: the spectator count that follows "Total Slots".
 void readSpectators(QString& r, SpectatorWatch& watch)
 {
-    watch.check = 0;
+    watch.check = false;
     r = from(r, find(r, u"Total Slots") + 12);
     r = from(r, find(r, u"Spectators ") + 11);
     int n = 0;
@@ -27,7 +27,7 @@ void readSpectators(QString& r, SpectatorWatch& watch)
     const std::int16_t c = roundToInt16(statusNumber(left(r, n)));
     if (c != watch.count) {
         watch.count = c;
-        watch.check = 1;
+        watch.check = true;
     }
 }
 
@@ -111,11 +111,11 @@ StatusReading readStatusReport(const QString& s, SpectatorWatch& watch, Countdow
     try {
         QString r = from(s, find(s, u"--- HLTV Status ---") + 20);
         if (!contains(r, u"Connected to Game Server")) {
-            watch.check = 0;
+            watch.check = false;
             out.outcome = StatusReading::Outcome::NoGameServer;
             return out;
         }
-        if (watch.check == 1)
+        if (watch.check)
             readSpectators(r, watch);
         readConnected(r, out, countdown, widthTwips);
         out.outcome = StatusReading::Outcome::Connected;

@@ -17,7 +17,7 @@ inline constexpr int kStatusTextWidthTwips = 5390;
 
 // The spectator count that the automatic refresh watches.
 struct SpectatorWatch {
-    std::uint8_t check = 0; // 1: the next report reads the count; left at 1 only when it changed
+    bool check = false; // the next report reads the count; left set only when the count changed
     std::int16_t count = -1;
 };
 

@@ -50,8 +50,8 @@ constexpr SettingKey kRestoredBoxes[] = {
     SettingKey::cSHE,         SettingKey::cAnnounceStart, SettingKey::cAnnounceEnd,
 };
 
-// The fields that offer no context menu, by their hook slot.
-constexpr QLineEdit* FormControls::*kHookedFields[FieldHook::kSlots] = {
+// The fields that offer no context menu, by their hook row.
+constexpr QLineEdit* FormControls::*kHookedFields[FieldHook::kFields] = {
     &FormControls::tServer, &FormControls::tPort, &FormControls::tRcon, &FormControls::tYour,
     &FormControls::tOpponent};
 
@@ -153,15 +153,16 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_hotkeyBinding =
         std::make_unique<HotkeyBinding>(HotkeyBinding::Services{*this, hotkeys, settings, notices, cues});
     for (SettingKey key : {SettingKey::cCtrlRec, SettingKey::cAltRec, SettingKey::cShiftRec})
-        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeySlot::Record, key); });
+        handle(box(key), &QCheckBox::stateChanged,
+               [this, key] { hotkeyRow_Click(HotkeyRowId::Record, key); });
     for (SettingKey key : {SettingKey::cCtrlStop, SettingKey::cAltStop, SettingKey::cShiftStop})
-        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
+        handle(box(key), &QCheckBox::stateChanged, [this, key] { hotkeyRow_Click(HotkeyRowId::Stop, key); });
     for (SettingKey key : {SettingKey::cRecAction, SettingKey::cRK})
         handle(m_controls.list(key), &QComboBox::currentIndexChanged,
-               [this, key] { hotkeyRow_Click(HotkeySlot::Record, key); });
+               [this, key] { hotkeyRow_Click(HotkeyRowId::Record, key); });
     for (SettingKey key : {SettingKey::cStopAction, SettingKey::cSK})
         handle(m_controls.list(key), &QComboBox::currentIndexChanged,
-               [this, key] { hotkeyRow_Click(HotkeySlot::Stop, key); });
+               [this, key] { hotkeyRow_Click(HotkeyRowId::Stop, key); });
     handle(box(SettingKey::cRHE), &QCheckBox::stateChanged, [this] { cRHE_Click(); });
     handle(box(SettingKey::cSHE), &QCheckBox::stateChanged, [this] { cSHE_Click(); });
     // The platform queues a press that comes during start-up; it is handled once the window runs its loop.
@@ -178,8 +179,8 @@ HLTVForm::~HLTVForm() = default;
 bool HLTVForm::Form_Load()
 {
     try {
-        StartupDone = 0;
-        SettingsDeleted = 0;
+        StartupDone = false;
+        SettingsDeleted = false;
 
         if (readBoolean(m_settings, SettingKey::FirstRun))
             FirstRunWelcome();
@@ -219,8 +220,8 @@ bool HLTVForm::Form_Load()
         show();
         QCoreApplication::processEvents();
         m_tDelayUpdate->start();
-        AutoRefreshByUser = 1;
-        StartupDone = 1;
+        AutoRefreshByUser = true;
+        StartupDone = true;
         qCInfo(lcShell) << "started";
         if (m_closeAfterStartup)
             QTimer::singleShot(0, this, &QWidget::close);
@@ -283,24 +284,19 @@ void HLTVForm::restoreSettings()
 
 void HLTVForm::hookFields()
 {
-    for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
-        m_fieldHook->HookField(m_controls.*kHookedFields[slot], slot);
+    for (std::uint8_t row = 0; row < FieldHook::kFields; ++row)
+        m_fieldHook->HookField(m_controls.*kHookedFields[row], row);
 }
 
 void HLTVForm::unhookFields()
 {
-    for (std::uint8_t slot = 0; slot < FieldHook::kSlots; ++slot)
-        m_fieldHook->UnhookField(m_controls.*kHookedFields[slot], slot);
+    for (std::uint8_t row = 0; row < FieldHook::kFields; ++row)
+        m_fieldHook->UnhookField(m_controls.*kHookedFields[row], row);
 }
 
 void HLTVForm::FirstRunWelcome()
 {
-    try {
-        m_settings.deleteSection();
-    } catch (const RuntimeFailure& failure) {
-        if (failure.number() != RuntimeFailure::InvalidCall)
-            throw;
-    }
+    deleteSettings(m_settings);
     writeBoolean(m_settings, SettingKey::FirstRun, false);
     m_notices.ShowNotice(QStringLiteral("Welcome to ") + applicationTitle() + u'!', NoticeInformation,
                          QStringLiteral("Welcome notes"));
@@ -322,7 +318,7 @@ void HLTVForm::closeEvent(QCloseEvent* event)
 {
     // A close asked for while start-up still runs (the window is shown before start-up has finished) waits
     // for its end, so that the shutdown sequence runs and the program does not stay behind without a window.
-    if (StartupDone == 0 && !m_ending) {
+    if (!StartupDone && !m_ending) {
         m_closeAfterStartup = true;
         event->ignore();
         return;
@@ -333,7 +329,7 @@ void HLTVForm::closeEvent(QCloseEvent* event)
 
 void HLTVForm::Form_Unload()
 {
-    if (StartupDone != 1 || m_unloaded)
+    if (!StartupDone || m_unloaded)
         return;
     m_unloaded = true;
     StopAllTimers();
@@ -344,15 +340,19 @@ void HLTVForm::Form_Unload()
     m_windowMoves.reset();
     unhookFields();
     m_hotkeyBinding->unregisterAll();
-    if (SettingsDeleted == 0) {
-        if (!isMinimized()) {
-            writeSingle(m_settings, SettingKey::Left, float(frameGeometry().x() * m_twipsPerPixel));
-            writeSingle(m_settings, SettingKey::Top, float(frameGeometry().y() * m_twipsPerPixel));
-        }
-        for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
-            writeText(m_settings, key, m_controls.field(key)->text());
-    }
+    if (!SettingsDeleted)
+        saveAtShutdown();
     qCInfo(lcShell) << "closed" << (SettingsDeleted ? "without saving (settings deleted)" : "");
+}
+
+void HLTVForm::saveAtShutdown() const
+{
+    if (!isMinimized()) {
+        writeSingle(m_settings, SettingKey::Left, float(frameGeometry().x() * m_twipsPerPixel));
+        writeSingle(m_settings, SettingKey::Top, float(frameGeometry().y() * m_twipsPerPixel));
+    }
+    for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
+        writeText(m_settings, key, m_controls.field(key)->text());
 }
 
 void HLTVForm::StopAllTimers()
@@ -396,7 +396,7 @@ void HLTVForm::cRefresh_Click()
 
 void HLTVForm::cAutoRefresh_Click()
 {
-    if (AutoRefreshByUser == 1 && StartupDone == 1)
+    if (AutoRefreshByUser && StartupDone)
         m_cues.PlayCue(CueClick);
     storeBox(SettingKey::cAutoRefresh);
     const bool on = ticked(box(SettingKey::cAutoRefresh));
@@ -406,10 +406,10 @@ void HLTVForm::cAutoRefresh_Click()
 
 void HLTVForm::untickAutoRefresh()
 {
-    AutoRefreshByUser = 0;
+    AutoRefreshByUser = false;
     // setCheckState, not setChecked: inside the box's own click Qt would not report the change.
     box(SettingKey::cAutoRefresh)->setCheckState(Qt::Unchecked);
-    AutoRefreshByUser = 1;
+    AutoRefreshByUser = true;
 }
 
 QCheckBox* HLTVForm::box(SettingKey key) const
@@ -424,7 +424,7 @@ void HLTVForm::storeBox(SettingKey key)
 
 void HLTVForm::cAnnounce_Click(SettingKey key)
 {
-    if (StartupDone == 1)
+    if (StartupDone)
         m_cues.PlayCue(CueClick);
     storeBox(key);
     storeAnnouncements();
@@ -440,43 +440,42 @@ void HLTVForm::storeAnnouncements()
 
 // ---- hotkey rows: every change is stored and switches the row's hotkey off -------------------------------
 
-void HLTVForm::hotkeyRow_Click(HotkeySlot slot, SettingKey control)
+void HLTVForm::hotkeyRow_Click(HotkeyRowId row, SettingKey control)
 {
     const bool isList = settingSpec(control).form == SettingForm::Int16; // the lists; the boxes are Box
     m_hotkeyBinding->rowControlChanged(
-        slot, control, isList ? m_controls.list(control)->currentIndex() : boxText(box(control)).toInt());
+        row, control, isList ? m_controls.list(control)->currentIndex() : boxText(box(control)).toInt());
 }
 
 void HLTVForm::cRHE_Click()
 {
-    m_hotkeyBinding->enableBoxChanged(HotkeySlot::Record, boxText(box(SettingKey::cRHE)).toInt(),
-                                      StartupDone == 1);
+    m_hotkeyBinding->enableBoxChanged(HotkeyRowId::Record, boxText(box(SettingKey::cRHE)).toInt(),
+                                      StartupDone);
 }
 
 void HLTVForm::cSHE_Click()
 {
-    m_hotkeyBinding->enableBoxChanged(HotkeySlot::Stop, boxText(box(SettingKey::cSHE)).toInt(),
-                                      StartupDone == 1);
+    m_hotkeyBinding->enableBoxChanged(HotkeyRowId::Stop, boxText(box(SettingKey::cSHE)).toInt(), StartupDone);
 }
 
-HotkeyRow HLTVForm::hotkeyRow(HotkeySlot slot) const
+HotkeyRowValues HLTVForm::hotkeyRow(HotkeyRowId row) const
 {
-    const bool record = slot == HotkeySlot::Record;
+    const bool record = row == HotkeyRowId::Record;
     const QComboBox* keyList = (record ? m_controls.cRK : m_controls.cSK);
     auto value = [this](SettingKey key) { return boxText(box(key)).toInt(); };
-    return HotkeyRow{(record ? m_controls.cRecAction : m_controls.cStopAction)->currentIndex(),
-                     value(record ? SettingKey::cCtrlRec : SettingKey::cCtrlStop),
-                     value(record ? SettingKey::cAltRec : SettingKey::cAltStop),
-                     value(record ? SettingKey::cShiftRec : SettingKey::cShiftStop),
-                     keyList->currentIndex(),
-                     keyList->currentText()};
+    return HotkeyRowValues{(record ? m_controls.cRecAction : m_controls.cStopAction)->currentIndex(),
+                           value(record ? SettingKey::cCtrlRec : SettingKey::cCtrlStop),
+                           value(record ? SettingKey::cAltRec : SettingKey::cAltStop),
+                           value(record ? SettingKey::cShiftRec : SettingKey::cShiftStop),
+                           keyList->currentIndex(),
+                           keyList->currentText()};
 }
 
-void HLTVForm::clearEnableBox(HotkeySlot slot)
+void HLTVForm::clearEnableBox(HotkeyRowId row)
 {
     // setCheckState, not setChecked: a box refused from inside its own click must still report the change,
     // so that its handler stores "0".
-    box(slot == HotkeySlot::Record ? SettingKey::cRHE : SettingKey::cSHE)->setCheckState(Qt::Unchecked);
+    box(row == HotkeyRowId::Record ? SettingKey::cRHE : SettingKey::cSHE)->setCheckState(Qt::Unchecked);
 }
 
 void HLTVForm::HotkeyDispatch(int id)
@@ -514,7 +513,7 @@ void HLTVForm::Trigger(int id)
 
 void HLTVForm::Tabek_Change(int page)
 {
-    if (StartupDone != 0)
+    if (StartupDone)
         writeInt16(m_settings, SettingKey::LastTab, std::int16_t(page));
 }
 
@@ -529,25 +528,20 @@ void HLTVForm::coDelete_Click()
                                             NoticeYesNo, QStringLiteral("Delete registry entries"));
     if (answer == AnswerNo)
         return;
-    try {
-        m_settings.deleteSection();
-    } catch (const RuntimeFailure& failure) {
-        if (failure.number() != RuntimeFailure::InvalidCall)
-            throw;
-    }
-    SettingsDeleted = 1;
+    deleteSettings(m_settings);
+    SettingsDeleted = true;
     endProgram(0);
 }
 
 void HLTVForm::tDelayUpdate_Timer()
 {
     m_tDelayUpdate->stop(); // the automatic update check runs once per start
-    m_updateCheck->CheckForUpdates(0);
+    m_updateCheck->CheckForUpdates(false);
 }
 
 void HLTVForm::coUpdate_Click()
 {
-    m_updateCheck->CheckForUpdates(1);
+    m_updateCheck->CheckForUpdates(true);
 }
 
 // ---- the connection fields and the session's news -------------------------------------------------------

@@ -50,6 +50,8 @@ public:
     bool Form_Load();
     // The shutdown sequence; runs once, when the window closes after a finished start-up.
     void Form_Unload();
+    // What every way of ending saves: the window's position (unless minimised) and the four text fields.
+    void saveAtShutdown() const;
 
     const FormControls& controls() const { return m_controls; }
     ProxySession& session() { return *m_session; }
@@ -57,9 +59,9 @@ public:
     double twipsPerPixel() const { return m_twipsPerPixel; }
 
     // Form-level state.
-    std::uint8_t StartupDone = 0;
-    std::uint8_t SettingsDeleted = 0;
-    std::uint8_t AutoRefreshByUser = 0;
+    bool StartupDone = false;
+    bool SettingsDeleted = false;
+    bool AutoRefreshByUser = false;
     // RecordHotkeySet and StopHotkeySet are the hotkey binding's.
 
     // Requests.
@@ -92,7 +94,7 @@ private:
     void cRHE_Click();
     void cSHE_Click();
     // The ten row handlers, one family: cRecAction_Click, cCtrlRec_Click, ..., cSK_Click.
-    void hotkeyRow_Click(HotkeySlot slot, SettingKey control);
+    void hotkeyRow_Click(HotkeyRowId row, SettingKey control);
     void Tabek_Change(int page);
     void coDelete_Click();
     void tDelayUpdate_Timer();
@@ -123,8 +125,8 @@ private:
     void clearServerAndPort() override;
 
     // The hotkey rows as the binding reads them.
-    HotkeyRow hotkeyRow(HotkeySlot slot) const override;
-    void clearEnableBox(HotkeySlot slot) override;
+    HotkeyRowValues hotkeyRow(HotkeyRowId row) const override;
+    void clearEnableBox(HotkeyRowId row) override;
 
     // The session's news.
     void paintPanel();

@@ -1,10 +1,7 @@
 #include "shell/SaveAtExit.h"
 
 #include "core/Logging.h"
-#include "core/SettingsKeys.h"
 #include "shell/HLTVForm.h"
-
-#include <QLineEdit>
 
 #include <cstdlib>
 #include <utility>
@@ -17,8 +14,8 @@ SaveAtExit* s_armed = nullptr;
 
 } // namespace
 
-SaveAtExit::SaveAtExit(const HLTVForm& form, SettingsStore& settings, std::function<void()> beforeSave)
-    : m_form(form), m_settings(settings), m_beforeSave(std::move(beforeSave))
+SaveAtExit::SaveAtExit(const HLTVForm& form, std::function<void()> beforeSave)
+    : m_form(form), m_beforeSave(std::move(beforeSave))
 {
     // Registered late on purpose: the handlers run in reverse order, so this one runs while everything that
     // start-up set up (Qt's own statics among them) is still there.
@@ -42,18 +39,12 @@ void SaveAtExit::atExit()
 
 void SaveAtExit::save() const
 {
-    if (m_form.StartupDone != 1 || m_form.SettingsDeleted != 0 || !m_form.isVisible())
+    if (!m_form.StartupDone || m_form.SettingsDeleted || !m_form.isVisible())
         return;
     if (m_beforeSave)
         m_beforeSave();
     qCInfo(lcShell) << "ended by exit(); saving the window position and the fields";
-    if (!m_form.isMinimized()) {
-        const QRect frame = m_form.frameGeometry();
-        writeSingle(m_settings, SettingKey::Left, float(frame.x() * m_form.twipsPerPixel()));
-        writeSingle(m_settings, SettingKey::Top, float(frame.y() * m_form.twipsPerPixel()));
-    }
-    for (SettingKey key : {SettingKey::tServer, SettingKey::tPort, SettingKey::tRcon, SettingKey::tYour})
-        writeText(m_settings, key, m_form.controls().field(settingName(key).toStdString())->text());
+    m_form.saveAtShutdown();
 }
 
 } // namespace spectrel

@@ -5,7 +5,6 @@
 namespace spectrel {
 
 class HLTVForm;
-class SettingsStore;
 
 // Qt's X11 connection ends the process with exit() when the X server goes away, past the window's shutdown.
 // While one of these lives, such an exit still saves what the shutdown saves (the window position and the
@@ -15,7 +14,7 @@ class SettingsStore;
 class SaveAtExit {
 public:
     // `beforeSave` runs first, inside exit(): the program says there that nobody is left to answer a notice.
-    SaveAtExit(const HLTVForm& form, SettingsStore& settings, std::function<void()> beforeSave);
+    SaveAtExit(const HLTVForm& form, std::function<void()> beforeSave);
     ~SaveAtExit();
     SaveAtExit(const SaveAtExit&) = delete;
     SaveAtExit& operator=(const SaveAtExit&) = delete;
@@ -25,7 +24,6 @@ private:
     void save() const;
 
     const HLTVForm& m_form;
-    SettingsStore& m_settings;
     std::function<void()> m_beforeSave;
 };
 

@@ -35,16 +35,16 @@ UpdateCheck::UpdateCheck(TextDownload& download, SettingsStore& settings, Notice
 {
 }
 
-std::uint8_t UpdateCheck::CheckForUpdates(std::uint8_t manual)
+bool UpdateCheck::CheckForUpdates(bool manual)
 {
     if (m_cancelled)
-        return 0;
+        return false;
     const QString body = m_download.DownloadText(m_addresses.updateFile);
     if (m_cancelled)
-        return 0;
+        return false;
     const std::optional<update::UpdateFile> file = update::readUpdateFile(body);
     if (!file)
-        return 0;
+        return false;
 
     RuntimeDefaults defaults;
     defaults.home = m_addresses.home;
@@ -53,22 +53,22 @@ std::uint8_t UpdateCheck::CheckForUpdates(std::uint8_t manual)
 
     const QString kind = QStringLiteral("Update check");
     if (file->release < update::kNewerFrom) {
-        if (manual == 1)
+        if (manual)
             m_notices.ShowNotice(QStringLiteral("This is the latest version of ") + applicationTitle(),
                                  NoticeInformation, kind);
-        return 1;
+        return true;
     }
     const int answer = m_notices.ShowNotice(QStringLiteral("New version of ") + applicationTitle() +
                                                 QStringLiteral(" is available for download\r\n"
                                                                "Would you like to download it now?"),
                                             NoticeYesNo, kind);
     if (answer != AnswerYes || m_cancelled)
-        return 1;
+        return true;
     if (!launch(downloadPage(file->home)) && !m_cancelled)
         m_notices.ShowNotice(QStringLiteral("Launching default web browser program failed"), NoticeWarning,
                              QStringLiteral("Warning"));
     Q_EMIT programMustEnd();
-    return 1;
+    return true;
 }
 
 bool UpdateCheck::launch(const QString& address)

@@ -26,8 +26,8 @@ public:
     UpdateCheck(TextDownload& download, SettingsStore& settings, Notices& notices, AddressOpener& opener,
                 const WebAddresses& addresses, QObject* parent = nullptr);
 
-    // 1 when the update file was understood, whatever it said; 0 otherwise. `manual` is 1 for the button.
-    std::uint8_t CheckForUpdates(std::uint8_t manual);
+    // True when the update file was understood, whatever it said. `manual` for the button.
+    bool CheckForUpdates(bool manual);
     // The program is ending: a pending check is abandoned at once, and this or any later check shows and
     // stores nothing.
     void cancel();

@@ -40,8 +40,8 @@ struct Form : Window {
         form->show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->StartupDone = 1;
-        form->AutoRefreshByUser = 1;
+        form->StartupDone = true;
+        form->AutoRefreshByUser = true;
         autoRefresh->setChecked(true);
         cues.clear();
     }

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)rcon::cutChallenge(s);
             break;
         case rcon::ReplyKind::StatusReport: {
-            SpectatorWatch watch{std::uint8_t((state >> 1) & 1), std::int16_t((state >> 2) & 7)};
+            SpectatorWatch watch{((state >> 1) & 1) != 0, std::int16_t((state >> 2) & 7)};
             const StatusReading r = readStatusReport(s, watch, CountdownMode((state >> 5) % 3), fixedWidth);
             StatusPanel panel;
             if (r.outcome == StatusReading::Outcome::Connected) {

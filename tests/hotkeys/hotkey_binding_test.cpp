@@ -30,12 +30,12 @@ public:
 
 // The two rows of the frame; clearing a ticked enable box runs its handler, as the window's box does.
 struct Rows : HotkeyRows {
-    HotkeyRow rows[2];
+    HotkeyRowValues rows[2];
     int enable[2] = {0, 0};
     HotkeyBinding* binding = nullptr;
 
-    HotkeyRow hotkeyRow(HotkeySlot slot) const override { return rows[int(slot)]; }
-    void clearEnableBox(HotkeySlot slot) override
+    HotkeyRowValues hotkeyRow(HotkeyRowId slot) const override { return rows[int(slot)]; }
+    void clearEnableBox(HotkeyRowId slot) override
     {
         if (enable[int(slot)] == 0)
             return;
@@ -53,7 +53,7 @@ struct Frame {
     HotkeyBinding binding{{rows, hotkeys, settings, notices, cues}};
     Frame() { rows.binding = &binding; }
 
-    void setRow(HotkeySlot slot, int action, const QString& mods, int keyPosition)
+    void setRow(HotkeyRowId slot, int action, const QString& mods, int keyPosition)
     {
         const QString keyText = keyPosition >= 0
                                     ? QString::fromLatin1(keys::catalogue()[std::size_t(keyPosition)].text)
@@ -61,7 +61,7 @@ struct Frame {
         rows.rows[int(slot)] = {
             action, mods.contains(u'C'), mods.contains(u'A'), mods.contains(u'S'), keyPosition, keyText};
     }
-    void tick(HotkeySlot slot, bool startupDone = true)
+    void tick(HotkeyRowId slot, bool startupDone = true)
     {
         rows.enable[int(slot)] = 1;
         binding.enableBoxChanged(slot, 1, startupDone);
@@ -129,15 +129,15 @@ private Q_SLOTS:
         const QString boxAfter = !active && registered.isEmpty() ? "0" : "1";
 
         Frame f;
-        const HotkeySlot slot = stop ? HotkeySlot::Stop : HotkeySlot::Record;
+        const HotkeyRowId slot = stop ? HotkeyRowId::Stop : HotkeyRowId::Record;
         f.hotkeys.grant = platform == u"grants";
         f.hotkeys.session = platform != u"none";
         f.setRow(slot, action, mods, key);
         f.tick(slot);
 
         QCOMPARE(f.hotkeys.calls.join(u','), registered);
-        QCOMPARE(stop ? f.binding.StopHotkeySet : f.binding.RecordHotkeySet, std::uint8_t(active ? 1 : 0));
-        QCOMPARE(stop ? f.binding.RecordHotkeySet : f.binding.StopHotkeySet, std::uint8_t(0));
+        QCOMPARE(stop ? f.binding.StopHotkeySet : f.binding.RecordHotkeySet, active);
+        QCOMPARE(stop ? f.binding.RecordHotkeySet : f.binding.StopHotkeySet, false);
         QCOMPARE(f.settings.values.value(stop ? kStopKey : kRecordKey), boxAfter);
         QCOMPARE(f.rows.enable[int(slot)], boxAfter.toInt());
         QCOMPARE(f.cues.played(), active ? QList<int>{CueHotkey} : (QList<int>{CueHotkey, CueFailure}));
@@ -154,7 +154,7 @@ private Q_SLOTS:
     {
         Frame f;
         f.rows.rows[0] = {0, 1, 0, 1, 36, QStringLiteral("Delete")};
-        f.tick(HotkeySlot::Record);
+        f.tick(HotkeyRowId::Record);
         QVERIFY(f.hotkeys.calls.isEmpty());
         QCOMPARE(f.notices.lastText(), QStringLiteral("Selected hotkey can not be set   "));
         QCOMPARE(f.settings.values.value(kRecordKey), QStringLiteral("1"));
@@ -164,8 +164,8 @@ private Q_SLOTS:
     void restoredAtStartUpIsSilent()
     {
         Frame f;
-        f.setRow(HotkeySlot::Record, 1, QStringLiteral("CS"), 40);
-        f.tick(HotkeySlot::Record, false);
+        f.setRow(HotkeyRowId::Record, 1, QStringLiteral("CS"), 40);
+        f.tick(HotkeyRowId::Record, false);
         QCOMPARE(f.hotkeys.calls, QStringList{"register 49151 6 116"});
         QVERIFY(f.cues.played().isEmpty());
     }
@@ -183,33 +183,33 @@ private Q_SLOTS:
         QFETCH(QString, calls);
         Frame f;
         f.hotkeys.grant = granted;
-        f.setRow(HotkeySlot::Record, 1, QStringLiteral("CS"), 40);
-        f.tick(HotkeySlot::Record);
-        f.setRow(HotkeySlot::Record, 1, QStringLiteral("CS"), 41);
-        f.binding.rowControlChanged(HotkeySlot::Record, SettingKey::cRK, 41);
+        f.setRow(HotkeyRowId::Record, 1, QStringLiteral("CS"), 40);
+        f.tick(HotkeyRowId::Record);
+        f.setRow(HotkeyRowId::Record, 1, QStringLiteral("CS"), 41);
+        f.binding.rowControlChanged(HotkeyRowId::Record, SettingKey::cRK, 41);
 
         QCOMPARE(f.settings.values.value(QStringLiteral("crk")), QStringLiteral("41"));
         QCOMPARE(f.settings.values.value(kRecordKey), QStringLiteral("0"));
         QCOMPARE(f.rows.enable[0], 0);
-        QCOMPARE(f.binding.RecordHotkeySet, std::uint8_t(0));
+        QCOMPARE(f.binding.RecordHotkeySet, false);
         QCOMPARE(f.hotkeys.calls.join(u','), calls);
         // F6 is registered only when the box is ticked again.
-        f.tick(HotkeySlot::Record);
+        f.tick(HotkeyRowId::Record);
         QCOMPARE(f.hotkeys.calls.last(), QStringLiteral("register 49151 6 117"));
     }
 
     void shutdownUnregistersWhatIsRegistered()
     {
         Frame f;
-        f.setRow(HotkeySlot::Record, 0, QStringLiteral("C"), 1);
-        f.setRow(HotkeySlot::Stop, 0, QStringLiteral("C"), 2);
-        f.tick(HotkeySlot::Record);
+        f.setRow(HotkeyRowId::Record, 0, QStringLiteral("C"), 1);
+        f.setRow(HotkeyRowId::Stop, 0, QStringLiteral("C"), 2);
+        f.tick(HotkeyRowId::Record);
         f.hotkeys.grant = false;
-        f.tick(HotkeySlot::Stop);
+        f.tick(HotkeyRowId::Stop);
         f.hotkeys.calls.clear();
         f.binding.unregisterAll();
         QCOMPARE(f.hotkeys.calls, QStringList{"unregister 49151"});
-        QCOMPARE(f.binding.RecordHotkeySet, std::uint8_t(0));
+        QCOMPARE(f.binding.RecordHotkeySet, false);
     }
 
     void pressRunsTheRowsAction_data()

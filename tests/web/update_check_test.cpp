@@ -85,7 +85,7 @@ private Q_SLOTS:
         c.server.status = status;
         c.server.body = body;
         c.notices.answerNext(AnswerNo);
-        QTEST(int(c.check.CheckForUpdates(std::uint8_t(manual))), "result");
+        QTEST(int(c.check.CheckForUpdates(manual != 0)), "result");
         QCOMPARE(c.notices.count(), notice.isEmpty() ? 0 : 1);
         if (!notice.isEmpty())
             QVERIFY2(c.notices.lastText().startsWith(notice), qPrintable(c.notices.lastText()));
@@ -107,7 +107,7 @@ private Q_SLOTS:
         c.server.body = body;
         int failure = 0;
         try {
-            c.check.CheckForUpdates(1);
+            c.check.CheckForUpdates(true);
         } catch (const RuntimeFailure& f) {
             failure = f.number();
         }
@@ -168,7 +168,7 @@ private Q_SLOTS:
             c.check.cancel();
             c.server.release();
         });
-        QCOMPARE(int(c.check.CheckForUpdates(1)), 0);
+        QCOMPARE(int(c.check.CheckForUpdates(true)), 0);
         QCOMPARE(c.notices.count(), 0);
         QVERIFY(c.store.values.isEmpty());
     }
@@ -190,7 +190,7 @@ private Q_SLOTS:
         Check c;
         c.server.body = home + "\n8";
         c.notices.answerNext(AnswerYes);
-        c.check.CheckForUpdates(0);
+        c.check.CheckForUpdates(false);
         QTEST(xdgOpen.opened().value(0), "opened");
         QCOMPARE(c.notices.lastText(), status ? QStringLiteral("Launching default web browser program failed")
                                               : c.notices.shown().first().text);

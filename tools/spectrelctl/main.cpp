@@ -241,7 +241,7 @@ int main(int argc, char** argv)
     bool ok = false;
     trap.run([&] {
         if (command == u"status") {
-            SpectatorWatch spectators{1, -1}; // the count is read from this report
+            SpectatorWatch spectators{true, -1}; // the count is read from this report
             session.setSpectatorWatch(&spectators);
             ok = session.QueryStatus();
             printStatus(session, spectators, ok, parser.isSet(QStringLiteral("json")));
