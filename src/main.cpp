@@ -4,8 +4,8 @@
 #include "core/ProgramTitle.h"
 #include "shell/CommandLine.h"
 #include "shell/HLTVForm.h"
+#include "shell/IniSettingsStore.h"
 #include "shell/MessageBoxNotices.h"
-#include "shell/QSettingsStore.h"
 #include "shell/SaveAtExit.h"
 #include "shell/SingleInstance.h"
 #include "shell/SoundEffectCues.h"
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     if (!instance.claim(command.trigger.isEmpty() ? QByteArray("raise") : command.trigger))
         return 0;
 
-    std::unique_ptr<QSettingsStore> settings = openUserSettings();
+    std::unique_ptr<IniSettingsStore> settings = openUserSettings();
     MessageBoxNotices notices;
     SoundEffectCues cues;
     HLTVForm form(notices, cues, *settings, realClock(), systemClipboard(), systemHotkeys(),

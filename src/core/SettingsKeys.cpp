@@ -12,7 +12,7 @@ namespace {
 
 using enum SettingForm;
 
-constexpr std::array<SettingSpec, 25> kSettings{{
+constexpr std::array<SettingRow, 25> kSettings{{
     {SettingKey::FirstRun, u"FirstRun", Boolean, u"True", false},
     {SettingKey::Left, u"Left", Single, u"", true},
     {SettingKey::Top, u"Top", Single, u"", true},
@@ -40,7 +40,7 @@ constexpr std::array<SettingSpec, 25> kSettings{{
     {SettingKey::Home, u"Home", Text, u"", true},
 }};
 
-// settingSpec() indexes the table by the key's value.
+// settingRow() indexes the table by the key's value.
 constexpr bool tableFollowsEnum()
 {
     for (std::size_t i = 0; i < kSettings.size(); ++i) {
@@ -82,25 +82,25 @@ auto convertSetting(const SettingsStore& store, SettingKey key, const RuntimeDef
 
 } // namespace
 
-std::span<const SettingSpec> allSettings()
+std::span<const SettingRow> allSettings()
 {
     return kSettings;
 }
 
-const SettingSpec& settingSpec(SettingKey key)
+const SettingRow& settingRow(SettingKey key)
 {
     return kSettings.at(static_cast<std::size_t>(key));
 }
 
 QString settingName(SettingKey key)
 {
-    return settingSpec(key).name.toString();
+    return settingRow(key).name.toString();
 }
 
 QString settingDefault(SettingKey key, const RuntimeDefaults& runtime)
 {
-    const SettingSpec& spec = settingSpec(key);
-    return spec.defaultAtRunTime ? runtimeDefault(key, runtime) : spec.defaultText.toString();
+    const SettingRow& row = settingRow(key);
+    return row.defaultAtRunTime ? runtimeDefault(key, runtime) : row.defaultText.toString();
 }
 
 QString readText(const SettingsStore& store, SettingKey key, const RuntimeDefaults& runtime)

@@ -49,7 +49,7 @@ enum class SettingForm {
     Box,     // a check box value, 0 or 1, read as a 16-bit whole number
 };
 
-struct SettingSpec {
+struct SettingRow {
     SettingKey key;
     QStringView name;
     SettingForm form;
@@ -67,8 +67,8 @@ struct RuntimeDefaults {
 };
 
 // The whole table, in a fixed order.
-std::span<const SettingSpec> allSettings();
-const SettingSpec& settingSpec(SettingKey key);
+std::span<const SettingRow> allSettings();
+const SettingRow& settingRow(SettingKey key);
 QString settingName(SettingKey key);
 // The default as stored text.
 QString settingDefault(SettingKey key, const RuntimeDefaults& runtime = {});

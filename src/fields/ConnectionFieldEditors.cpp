@@ -107,6 +107,9 @@ bool ConnectionFieldEditors::KeyDown(QLineEdit* field, const QKeyEvent* key)
             return false;
         const QString pasted = connection::pastedText(clip, field == m_port ? connection::kPortMaxLength
                                                                             : connection::kServerMaxLength);
+        // Events run here, between the clipboard and the field, as they always have: the clipboard's own
+        // messages are handled, and a timer tick or datagram that came meanwhile runs before the field
+        // changes.
         QCoreApplication::processEvents();
         if (!pasted.isEmpty())
             field->insert(pasted);
@@ -178,7 +181,7 @@ void ConnectionFieldEditors::coPaste_Click(int index)
     if (!m_clip.retrying([&] { return m_clip.clipboard().text(clip); }))
         return;
     const QString pasted = connection::pastedText(clip, pasteLimit(index));
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(); // between the clipboard and the field, as with Ctrl+V
     if (pasted.isEmpty())
         return;
     const std::array<QLineEdit*, 3> fields{m_server, m_port, m_password};

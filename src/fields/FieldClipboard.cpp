@@ -39,6 +39,8 @@ void FieldClipboard::copySelection(QLineEdit* field)
     const QString selected = field->selectedText();
     if (!retrying([this] { return m_clipboard.clear(); }))
         return;
+    // Events run after each change of the clipboard, as they always have: the ownership change it causes is
+    // handled before the next step.
     QCoreApplication::processEvents();
     if (!retrying([&] { return m_clipboard.setText(selected); }))
         return;

@@ -42,6 +42,12 @@ QString RconLink::portsInUseText()
     return QStringLiteral("Ports needed by %1 are in use\r\n%1 will now close").arg(applicationTitle());
 }
 
+QString RconLink::socketFailureText(const QString& error)
+{
+    // "occured" is how this notice has always been spelt; users and their scripts know it by this text.
+    return QStringLiteral("Socket error occured:\r\n") + error;
+}
+
 RconLink::BindResult RconLink::bindSocket(quint16 port)
 {
     const DatagramSocket::BindResult result = m_socket.bind(port);
@@ -213,9 +219,7 @@ void RconLink::connectionRefused()
 void RconLink::onSocketFailed()
 {
     qCWarning(lcLink) << "socket error" << m_socket.socket().errorNumber() << socketErrorText();
-    // "occured" is how this notice has always been spelt; users and their scripts know it by this text.
-    m_notices.ShowNotice(QStringLiteral("Socket error occured:\r\n") + socketErrorText(), NoticeWarning,
-                         QStringLiteral("Error"));
+    m_notices.ShowNotice(socketFailureText(socketErrorText()), NoticeWarning, QStringLiteral("Error"));
     Q_EMIT mustEnd();
 }
 

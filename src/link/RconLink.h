@@ -42,6 +42,8 @@ public:
     static constexpr int kTimeoutMs = RequestScheduler::kTimeoutMs;
     // The warning before the program closes because its local port is taken.
     static QString portsInUseText();
+    // The error notice when the socket fails by itself, before the program closes.
+    static QString socketFailureText(const QString& error);
 
     struct Services {
         ConnectionFields& fields;

@@ -48,6 +48,8 @@ ReplyKind classifyReply(const QString& s, bool slotEmpty)
 QString cutChallenge(const QString& s)
 {
     const int p = text::find(s, kChallengeMarker);
+    // "challenge rcon" is 14 characters from p (1-based); the one after it, normally a blank, is skipped
+    // whatever it is, so the number starts at p + 15.
     const int e = text::find(s, u"\n", p + 15);
     return text::mid(s, p + 15, e - p - 15);
 }

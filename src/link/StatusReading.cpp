@@ -76,6 +76,7 @@ void readConnected(QString r, StatusReading& out, CountdownMode countdown, const
 
     r = from(r, find(r, u", Players") + 10);
     const std::int16_t k = roundToInt16(statusNumber(left(r, isDigitAt(r, 2) ? 2 : 1)));
+    // The proxy is itself a client of the game server and counts among its players: one less are playing.
     out.map += QString::number(int(k) - 1);
 
     const int rec = find(r, u"Recording to");

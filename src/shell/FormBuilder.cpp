@@ -122,20 +122,20 @@ constexpr int kNeighbourGapTwips = 60;
 constexpr int kFrameMarginTwips = 150;
 constexpr int kNarrowestStretch = 75;
 
-// The twip column where the free room to the right of `spec` ends: the next sibling whose rows overlap, or
+// The twip column where the free room to the right of `row` ends: the next sibling whose rows overlap, or
 // the container's inner edge.
-int roomRightEdge(const ControlSpec& spec)
+int roomRightEdge(const ControlRow& row)
 {
     int edge = kClientWidthTwips;
-    if (const ControlSpec* container = spec.container.empty() ? nullptr : findControl(spec.container))
+    if (const ControlRow* container = row.container.empty() ? nullptr : findControl(row.container))
         edge = container->rect.width - (container->kind == ControlKind::Frame ? kFrameMarginTwips : 0);
-    const int right = spec.rect.left + spec.rect.width;
-    for (const ControlSpec& other : windowLayout()) {
-        if (&other == &spec || other.container != spec.container || other.page != spec.page ||
+    const int right = row.rect.left + row.rect.width;
+    for (const ControlRow& other : windowLayout()) {
+        if (&other == &row || other.container != row.container || other.page != row.page ||
             other.kind == ControlKind::TabPage)
             continue;
-        const bool sameRows = other.rect.top < spec.rect.top + spec.rect.height &&
-                              spec.rect.top < other.rect.top + other.rect.height;
+        const bool sameRows = other.rect.top < row.rect.top + row.rect.height &&
+                              row.rect.top < other.rect.top + other.rect.height;
         if (sameRows && other.rect.left >= right)
             edge = std::min(edge, other.rect.left - kNeighbourGapTwips);
     }
@@ -146,18 +146,18 @@ int roomRightEdge(const ControlSpec& spec)
 // cut. A caption that needs more room than its control has first takes the free room to its right (see
 // roomRightEdge); what still does not fit is drawn condensed, just enough, down to 75 % width at most.
 // Controls whose text fits, and empty labels that code fills later, keep the table's width.
-QRect fitCaption(const ControlSpec& spec, QWidget* control, QRect pixels, double ppt)
+QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double ppt)
 {
     // The design's check boxes are exactly as tall as the indicator it was drawn with; a style with a taller
     // indicator would lose its lower edge, so the box grows about its own middle.
-    if (spec.kind == ControlKind::CheckBox) {
+    if (row.kind == ControlKind::CheckBox) {
         const int height = control->sizeHint().height();
         if (height > pixels.height())
             pixels.adjust(0, -(height - pixels.height()) / 2, 0,
                           height - pixels.height() - (height - pixels.height()) / 2);
     }
-    const QString text = fromView(spec.text);
-    if (text.isEmpty() || (spec.kind != ControlKind::Label && spec.kind != ControlKind::CheckBox))
+    const QString text = fromView(row.text);
+    if (text.isEmpty() || (row.kind != ControlKind::Label && row.kind != ControlKind::CheckBox))
         return pixels;
     const int textWidth = control->fontMetrics().horizontalAdvance(text);
     // The check box's indicator and spacing, or the label's margins.
@@ -165,7 +165,7 @@ QRect fitCaption(const ControlSpec& spec, QWidget* control, QRect pixels, double
     if (chrome + textWidth <= pixels.width())
         return pixels;
 
-    const int room = qRound(roomRightEdge(spec) * ppt) - pixels.left();
+    const int room = qRound(roomRightEdge(row) * ppt) - pixels.left();
     pixels.setWidth(std::max(pixels.width(), std::min(room, chrome + textWidth)));
     if (chrome + textWidth <= pixels.width())
         return pixels;
@@ -197,10 +197,10 @@ QLabel* makeBanner(QWidget* parent, double ppt)
     return banner;
 }
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent, double ppt)
+QWidget* makeControl(const ControlRow& row, QWidget* parent, double ppt)
 {
-    const QString text = fromView(spec.text);
-    switch (spec.kind) {
+    const QString text = fromView(row.text);
+    switch (row.kind) {
     case ControlKind::TabControl:
         return new QTabWidget(parent);
     case ControlKind::TabPage:
@@ -217,9 +217,9 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, double ppt)
     }
     case ControlKind::TextField: {
         auto* field = new QLineEdit(text, parent);
-        if (spec.maxLength > 0)
-            field->setMaxLength(spec.maxLength);
-        if (spec.password) {
+        if (row.maxLength > 0)
+            field->setMaxLength(row.maxLength);
+        if (row.password) {
             field->setEchoMode(QLineEdit::Password);
             auto* style = new StarPasswordStyle(QStyleFactory::create(QApplication::style()->name()));
             style->setParent(field);
@@ -231,13 +231,13 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, double ppt)
         return new QPushButton(text, parent);
     case ControlKind::CheckBox: {
         auto* box = new QCheckBox(text, parent);
-        box->setChecked(spec.ticked);
+        box->setChecked(row.ticked);
         return box;
     }
     case ControlKind::DropDownList: {
         auto* list = new QComboBox(parent);
         list->setEditable(false);
-        for (std::string_view entry : spec.entries)
+        for (std::string_view entry : row.entries)
             list->addItem(fromView(entry));
         list->setCurrentIndex(-1);
         return list;
@@ -273,23 +273,23 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
     QTabWidget* tabs = nullptr;
     PagePlacer* placer = nullptr;
 
-    for (const ControlSpec& spec : windowLayout()) {
-        const bool onPage = spec.container == "Tabek" && spec.kind != ControlKind::TabPage;
+    for (const ControlRow& row : windowLayout()) {
+        const bool onPage = row.container == "Tabek" && row.kind != ControlKind::TabPage;
         QWidget* parent = window;
         if (onPage)
-            parent = widgets.value(QStringLiteral("Tabek_") + QString::number(spec.page));
-        else if (!spec.container.empty() && spec.kind != ControlKind::TabPage)
-            parent = widgets.value(fromView(spec.container));
+            parent = widgets.value(QStringLiteral("Tabek_") + QString::number(row.page));
+        else if (!row.container.empty() && row.kind != ControlKind::TabPage)
+            parent = widgets.value(fromView(row.container));
         if (!parent)
             throw std::logic_error("window layout names a container before building it: " +
-                                   std::string(spec.container));
+                                   std::string(row.container));
 
-        QWidget* control = makeControl(spec, spec.kind == ControlKind::TabPage ? nullptr : parent, ppt);
-        control->setObjectName(controlObjectName(spec));
-        control->setFont(fontFor(baseFont, spec.font));
+        QWidget* control = makeControl(row, row.kind == ControlKind::TabPage ? nullptr : parent, ppt);
+        control->setObjectName(controlObjectName(row));
+        control->setFont(fontFor(baseFont, row.font));
 
-        const QRect pixels = fitCaption(spec, control, toPixels(spec.rect, ppt), ppt);
-        switch (spec.kind) {
+        const QRect pixels = fitCaption(row, control, toPixels(row.rect, ppt), ppt);
+        switch (row.kind) {
         case ControlKind::TabControl:
             tabs = static_cast<QTabWidget*>(control);
             placer = new PagePlacer(tabs);
@@ -298,7 +298,7 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
         case ControlKind::TabPage:
             if (!tabs)
                 throw std::logic_error("window layout has a tab page before its tab control");
-            tabs->insertTab(spec.index, control, fromView(spec.text));
+            tabs->insertTab(row.index, control, fromView(row.text));
             placer->watch(control->parentWidget());
             break;
         default:

@@ -70,10 +70,10 @@ FormControls::FormControls(QHash<QString, QWidget*> widgets) : m_widgets(std::mo
 
 QWidget* FormControls::widget(std::string_view name, int index) const
 {
-    const ControlSpec* spec = findControl(name, index);
-    if (!spec)
+    const ControlRow* row = findControl(name, index);
+    if (!row)
         fail(name, index, "not in the window layout");
-    QWidget* found = m_widgets.value(controlObjectName(*spec));
+    QWidget* found = m_widgets.value(controlObjectName(*row));
     if (!found)
         fail(name, index, "not built");
     return found;
@@ -81,8 +81,8 @@ QWidget* FormControls::widget(std::string_view name, int index) const
 
 QWidget* FormControls::lookup(std::string_view name, int index, ControlKind kind) const
 {
-    const ControlSpec* spec = findControl(name, index);
-    if (spec && spec->kind != kind)
+    const ControlRow* row = findControl(name, index);
+    if (row && row->kind != kind)
         fail(name, index, "a control of another kind");
     return widget(name, index);
 }
@@ -144,16 +144,16 @@ ClickableLabel* FormControls::bannerLink() const
 
 QWidget* FormControls::container(std::string_view name, int index) const
 {
-    const ControlSpec* spec = findControl(name, index);
-    if (!spec)
+    const ControlRow* row = findControl(name, index);
+    if (!row)
         fail(name, index, "not in the window layout");
-    if (spec->kind == ControlKind::TabPage)
+    if (row->kind == ControlKind::TabPage)
         return tabs();
-    if (spec->container.empty())
+    if (row->container.empty())
         return widget(name, index)->parentWidget();
-    if (spec->container == "Tabek")
-        return page(spec->page);
-    return widget(spec->container);
+    if (row->container == "Tabek")
+        return page(row->page);
+    return widget(row->container);
 }
 
 } // namespace spectrel

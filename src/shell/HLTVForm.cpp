@@ -9,9 +9,9 @@
 #include "fields/ConnectionFieldEditors.h"
 #include "fields/FieldHook.h"
 #include "fields/FieldWarning.h"
+#include "geometry/WindowMoves.h"
+#include "geometry/WindowPlacement.h"
 #include "hotkeys/KeyCatalogue.h"
-#include "platform/WindowMoves.h"
-#include "platform/WindowPlacement.h"
 #include "shell/BannerFont.h"
 #include "shell/FormBuilder.h"
 #include "text/TextRules.h"
@@ -271,9 +271,9 @@ void HLTVForm::restoreSettings()
         refusable([&] { setListIndex(m_controls.list(key), readInt16(m_settings, key)); });
     for (SettingKey key : kRestoredBoxes)
         refusable([&] { setBoxValue(box(key), readInt16(m_settings, key)); });
-    QCheckBox* spec = box(SettingKey::cAnnounceSpec);
-    spec->setEnabled(ticked(box(SettingKey::cAutoRefresh)));
-    refusable([&] { setBoxValue(spec, readInt16(m_settings, SettingKey::cAnnounceSpec)); });
+    QCheckBox* row = box(SettingKey::cAnnounceSpec);
+    row->setEnabled(ticked(box(SettingKey::cAutoRefresh)));
+    refusable([&] { setBoxValue(row, readInt16(m_settings, SettingKey::cAnnounceSpec)); });
     refusable([&] {
         const std::int16_t page = readInt16(m_settings, SettingKey::LastTab);
         if (page < 0 || page >= m_controls.Tabek->count())
@@ -442,7 +442,7 @@ void HLTVForm::storeAnnouncements()
 
 void HLTVForm::hotkeyRow_Click(HotkeyRowId row, SettingKey control)
 {
-    const bool isList = settingSpec(control).form == SettingForm::Int16; // the lists; the boxes are Box
+    const bool isList = settingRow(control).form == SettingForm::Int16; // the lists; the boxes are Box
     m_hotkeyBinding->rowControlChanged(
         row, control, isList ? m_controls.list(control)->currentIndex() : boxText(box(control)).toInt());
 }

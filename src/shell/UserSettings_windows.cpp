@@ -4,7 +4,7 @@
 
 namespace spectrel {
 
-std::unique_ptr<QSettingsStore> openUserSettings()
+std::unique_ptr<IniSettingsStore> openUserSettings()
 {
     // HKEY_CURRENT_USER\Software\<title>\Settings, string values; the registry itself ignores the case of
     // names.
@@ -12,7 +12,7 @@ std::unique_ptr<QSettingsStore> openUserSettings()
         std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, applicationTitle());
     // Only the user's own branch: values from HKEY_LOCAL_MACHINE would survive deleting the settings.
     settings->setFallbacksEnabled(false);
-    return std::make_unique<QSettingsStore>(std::move(settings));
+    return std::make_unique<IniSettingsStore>(std::move(settings));
 }
 
 } // namespace spectrel

@@ -11,7 +11,7 @@ constexpr std::string_view kRecordActions[] = {"Record", "Record now"};
 constexpr std::string_view kStopActions[] = {"Stop", "Stop now"};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     // The window: banner on top, the tab control below.
     {.name = "BannerFrame", .kind = K::PictureBox, .rect = {15, 0, 7080, 960}},
     {.name = "BannerLink", .kind = K::ImageArea, .container = "BannerFrame", .rect = {2200, 100, 2440, 480}},
@@ -112,25 +112,25 @@ constexpr ControlSpec kControls[] = {
 
 } // namespace
 
-std::span<const ControlSpec> windowLayout()
+std::span<const ControlRow> windowLayout()
 {
     return kControls;
 }
 
-const ControlSpec* findControl(std::string_view name, int index)
+const ControlRow* findControl(std::string_view name, int index)
 {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.name == name && spec.index == index)
-            return &spec;
+    for (const ControlRow& row : kControls) {
+        if (row.name == name && row.index == index)
+            return &row;
     }
     return nullptr;
 }
 
-QString controlObjectName(const ControlSpec& spec)
+QString controlObjectName(const ControlRow& row)
 {
-    QString name = QString::fromLatin1(spec.name.data(), qsizetype(spec.name.size()));
-    if (spec.index >= 0)
-        name += u'_' + QString::number(spec.index);
+    QString name = QString::fromLatin1(row.name.data(), qsizetype(row.name.size()));
+    if (row.index >= 0)
+        name += u'_' + QString::number(row.index);
     return name;
 }
 

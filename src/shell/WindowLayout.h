@@ -39,7 +39,7 @@ struct TwipRect {
     int height = 0;
 };
 
-struct ControlSpec {
+struct ControlRow {
     std::string_view name = {};
     // Position in the control array the control belongs to (`coPaste`, `lIRCLinks`), -1 for a single control.
     int index = -1;
@@ -65,13 +65,13 @@ struct ControlSpec {
 };
 
 // Every control of the window in creation order: containers come before what they hold, pages in order.
-std::span<const ControlSpec> windowLayout();
+std::span<const ControlRow> windowLayout();
 
 // The row of `name` (with `index` for a control array), or nullptr.
-const ControlSpec* findControl(std::string_view name, int index = -1);
+const ControlRow* findControl(std::string_view name, int index = -1);
 
 // The object name a control's widget carries: the name, or for an array member name + "_" + index
 // ("coPaste_0").
-QString controlObjectName(const ControlSpec& spec);
+QString controlObjectName(const ControlRow& row);
 
 } // namespace spectrel

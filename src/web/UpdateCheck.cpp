@@ -65,6 +65,7 @@ bool UpdateCheck::CheckForUpdates(bool manual)
     if (answer != AnswerYes || m_cancelled)
         return true;
     if (!launch(downloadPage(file->home)) && !m_cancelled)
+        // Without the three trailing blanks the other notices have: this one has always been written so.
         m_notices.ShowNotice(QStringLiteral("Launching default web browser program failed"), NoticeWarning,
                              QStringLiteral("Warning"));
     Q_EMIT programMustEnd();

@@ -32,12 +32,12 @@ inline bool clickControl(XDisplay& x, xcb_window_t window, std::string_view name
                          std::optional<QPoint> pixels = std::nullopt)
 {
     const double pixelsPerTwip = x.geometry(window).width() / double(kClientWidthTwips);
-    const ControlSpec* spec = findControl(name);
-    QPoint twips =
-        pixels ? QPoint(spec->rect.left, spec->rect.top)
-               : QPoint(spec->rect.left + spec->rect.width / 2, spec->rect.top + spec->rect.height / 2);
-    while (!spec->container.empty() && (spec = findControl(spec->container)))
-        twips += QPoint(spec->rect.left, spec->rect.top);
+    const ControlRow* row = findControl(name);
+    QPoint twips = pixels
+                       ? QPoint(row->rect.left, row->rect.top)
+                       : QPoint(row->rect.left + row->rect.width / 2, row->rect.top + row->rect.height / 2);
+    while (!row->container.empty() && (row = findControl(row->container)))
+        twips += QPoint(row->rect.left, row->rect.top);
     const QPoint at = (QPointF(twips) * pixelsPerTwip).toPoint() + pixels.value_or(QPoint());
     return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
                     QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),

@@ -3,7 +3,7 @@
 // reports it); any other failure, a crash or a sanitizer report is a bug.
 
 #include "core/SettingsKeys.h"
-#include "shell/QSettingsStore.h"
+#include "shell/IniSettingsStore.h"
 #include "text/RuntimeFailure.h"
 
 #include <QDateTime>
@@ -17,7 +17,7 @@ using namespace spectrel;
 
 namespace {
 
-void readSetting(const SettingsStore& store, const SettingSpec& setting, const RuntimeDefaults& runtime)
+void readSetting(const SettingsStore& store, const SettingRow& setting, const RuntimeDefaults& runtime)
 {
     switch (setting.form) {
     case SettingForm::Boolean:
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
     }
     {
-        const QSettingsStore store(path);
+        const IniSettingsStore store(path);
         const RuntimeDefaults runtime{0.0f, 0.0f, QStringLiteral("www.example.org/spectrel")};
-        for (const SettingSpec& setting : allSettings()) {
+        for (const SettingRow& setting : allSettings()) {
             try {
                 readSetting(store, setting, runtime);
             } catch (const RuntimeFailure& failure) {

@@ -338,6 +338,13 @@ private Q_SLOTS:
         QCOMPARE(f.closed, 0);
     }
 
+    // A misspelling users know the notice by, kept on purpose.
+    void socketFailureKeepsItsSpelling()
+    {
+        QCOMPARE(RconLink::socketFailureText(QStringLiteral("x")),
+                 QStringLiteral("Socket error occured:\r\nx"));
+    }
+
     void portInUse()
     {
         QUdpSocket blocker;

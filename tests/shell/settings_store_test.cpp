@@ -1,6 +1,6 @@
 // The settings store over a real INI file in a temporary folder, and what must hold across the table of keys.
 #include "core/SettingsKeys.h"
-#include "shell/QSettingsStore.h"
+#include "shell/IniSettingsStore.h"
 #include "shell/UserSettings.h"
 #include "text/RuntimeFailure.h"
 
@@ -61,7 +61,7 @@ std::optional<int> failureOf(const std::function<void()>& f)
 // Reads `key` with the reader of its form.
 void readInForm(const SettingsStore& store, SettingKey key)
 {
-    const SettingForm form = settingSpec(key).form;
+    const SettingForm form = settingRow(key).form;
     if (form == SettingForm::Boolean)
         (void)readBoolean(store, key, kRuntime);
     else if (form == SettingForm::Single)
@@ -98,9 +98,9 @@ private Q_SLOTS:
         for (const char* text :
              {"a, b, c", "\"x\"", " lead", "trail ", "@Variant(\\0\\0\\0\\x7f)", "@@foo", ";#=", "[Settings]",
               "C:\\demos\\", "%U0041", "é ü ß 日本", "a\nb\r\nc", ""}) {
-            QSettingsStore(path()).write(QStringLiteral("tRcon"), QString::fromUtf8(text));
-            QSettingsStore reopened(path());
-            QCOMPARE(reopened.status(), QSettingsStore::Status::Ok);
+            IniSettingsStore(path()).write(QStringLiteral("tRcon"), QString::fromUtf8(text));
+            IniSettingsStore reopened(path());
+            QCOMPARE(reopened.status(), IniSettingsStore::Status::Ok);
             QCOMPARE(reopened.read(QStringLiteral("tRcon"), QStringLiteral("default")),
                      QString::fromUtf8(text));
         }
@@ -109,25 +109,25 @@ private Q_SLOTS:
     void everyKey()
     {
         QSet<QString> names;
-        for (const SettingSpec& spec : allSettings()) {
-            const QString name = settingName(spec.key);
+        for (const SettingRow& row : allSettings()) {
+            const QString name = settingName(row.key);
             // The store ignores case, so two names that differ only in case would be one value.
             QVERIFY2(!names.contains(name.toLower()), qPrintable(name));
             names.insert(name.toLower());
             // The default reads back through the store and converts: a start with no settings works.
             QFile::remove(path());
-            QSettingsStore store(path());
-            QCOMPARE(readText(store, spec.key, kRuntime), settingDefault(spec.key, kRuntime));
-            QVERIFY2(!failureOf([&] { readInForm(store, spec.key); }), qPrintable(name));
+            IniSettingsStore store(path());
+            QCOMPARE(readText(store, row.key, kRuntime), settingDefault(row.key, kRuntime));
+            QVERIFY2(!failureOf([&] { readInForm(store, row.key); }), qPrintable(name));
             QVERIFY(!QFile::exists(path())); // reading never creates the file
-            writeText(store, spec.key, QStringLiteral("7"));
+            writeText(store, row.key, QStringLiteral("7"));
             QCOMPARE(storedKeys(path()), QStringList{name});
         }
     }
 
     void readerFailures()
     {
-        QSettingsStore store(path());
+        IniSettingsStore store(path());
         // Left, Top and Home have no default but the one the running program knows.
         for (SettingKey key : {SettingKey::Left, SettingKey::Top, SettingKey::Home})
             QCOMPARE(failureOf([&] { (void)readText(store, key); }), int(RuntimeFailure::InvalidCall));
@@ -148,20 +148,21 @@ private Q_SLOTS:
         // Start-up reads "cAutorefresh", the click handler writes "cAutoRefresh"; a hand edit left two
         // spellings and changed the section's case.
         putFile(path(), "[settings]\ncautorefresh=0\ncAutoRefresh=1\n");
-        QSettingsStore store(path());
+        IniSettingsStore store(path());
         QCOMPARE(store.read(QStringLiteral("cAutoRefresh"), QString()), QStringLiteral("1"));
         store.write(QStringLiteral("cAutorefresh"), QStringLiteral("0"));
         QCOMPARE(QSettings(path(), QSettings::IniFormat).allKeys(),
                  QStringList{QStringLiteral("settings/cAutoRefresh")});
-        QCOMPARE(QSettingsStore(path()).read(QStringLiteral("CAUTOREFRESH"), QString()), QStringLiteral("0"));
+        QCOMPARE(IniSettingsStore(path()).read(QStringLiteral("CAUTOREFRESH"), QString()),
+                 QStringLiteral("0"));
     }
 
     void deleteSection()
     {
-        QSettingsStore store(path());
+        IniSettingsStore store(path());
         QCOMPARE(failureOf([&] { store.deleteSection(); }), int(RuntimeFailure::InvalidCall));
         putFile(path(), "[Other]\nkeep=1\n");
-        QSettingsStore filled(path());
+        IniSettingsStore filled(path());
         writeBoolean(filled, SettingKey::FirstRun, false);
         filled.deleteSection();
         QCOMPARE(readBoolean(filled, SettingKey::FirstRun), true);
@@ -173,7 +174,7 @@ private Q_SLOTS:
     void fileStaysPrivateAndIsReplaced()
     {
         const QString file = m_dir->filePath(QStringLiteral("sub/Spectrel by Zovan.ini"));
-        QSettingsStore store(file);
+        IniSettingsStore store(file);
         writeText(store, SettingKey::tRcon, QStringLiteral("secret"));
         QCOMPARE(statOf(file).st_mode & 0777, 0600u);
         // Each save is a new file renamed over the old: a crash mid-write never leaves half a file.
@@ -208,8 +209,8 @@ private Q_SLOTS:
         putFile(path() + QStringLiteral(".broken"), "earlier damage");
         putFile(path(), bytes);
         const QString copy = path() + QStringLiteral(".broken-2");
-        QSettingsStore store(path());
-        QCOMPARE(store.status(), QSettingsStore::Status::Corrupt);
+        IniSettingsStore store(path());
+        QCOMPARE(store.status(), IniSettingsStore::Status::Corrupt);
         QVERIFY(store.problem().contains(copy));
         QCOMPARE(readSingle(store, SettingKey::Left, kRuntime), 1440.0f);
         QCOMPARE(fileBytes(path()), bytes); // untouched until the first write
@@ -220,15 +221,15 @@ private Q_SLOTS:
         QCOMPARE(statOf(copy).st_mode & 0777, 0600u); // it may hold the rcon password
         QCOMPARE(fileBytes(path() + QStringLiteral(".broken")), QByteArray("earlier damage"));
         QCOMPARE(storedKeys(path()), QStringList{QStringLiteral("FirstRun")});
-        QCOMPARE(QSettingsStore(path()).problem(), QString());
+        QCOMPARE(IniSettingsStore(path()).problem(), QString());
     }
 
     void unreadableFile()
     {
         // Root reads any file whatever its mode, so a directory stands in the file's place.
         QVERIFY(QDir().mkdir(path()));
-        QSettingsStore store(path());
-        QCOMPARE(store.status(), QSettingsStore::Status::Unreadable);
+        IniSettingsStore store(path());
+        QCOMPARE(store.status(), IniSettingsStore::Status::Unreadable);
         QVERIFY(store.problem().contains(path()));
         store.write(QStringLiteral("tServer"), QStringLiteral("10.0.0.1"));
         store.write(QStringLiteral("TSERVER"), QStringLiteral("10.0.0.2"));
@@ -274,7 +275,7 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
 
-        QSettingsStore store(file);
+        IniSettingsStore store(file);
         QStringList reports;
         store.onWriteFailure([&reports](const QString& warning) { reports << warning; });
         const QString longText(4096, u'x');

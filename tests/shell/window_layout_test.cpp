@@ -34,9 +34,9 @@ QString shownText(QWidget* w)
 }
 
 // Controls whose row names a container that is a page of the tab control, not a widget of that name.
-bool onPage(const ControlSpec& spec)
+bool onPage(const ControlRow& row)
 {
-    return spec.container == "Tabek";
+    return row.container == "Tabek";
 }
 
 } // namespace
@@ -60,48 +60,48 @@ private Q_SLOTS:
     void everyRowIsBuilt()
     {
         const QString family = QApplication::font().family();
-        for (const ControlSpec& spec : windowLayout()) {
-            const QString name = controlObjectName(spec);
+        for (const ControlRow& row : windowLayout()) {
+            const QString name = controlObjectName(row);
             QCOMPARE(m_window->findChildren<QWidget*>(name).size(), 1);
-            QWidget* w = m_controls.widget(spec.name, spec.index);
+            QWidget* w = m_controls.widget(row.name, row.index);
             QCOMPARE(w->objectName(), name);
-            if (spec.kind == ControlKind::TabPage) {
-                QCOMPARE(m_controls.tabs()->widget(spec.index), w);
-                QCOMPARE(m_controls.tabs()->tabText(spec.index), fromView(spec.text));
+            if (row.kind == ControlKind::TabPage) {
+                QCOMPARE(m_controls.tabs()->widget(row.index), w);
+                QCOMPARE(m_controls.tabs()->tabText(row.index), fromView(row.text));
                 continue;
             }
             // In the container the row names, and on the page its container is on.
             const QString container =
-                onPage(spec) ? QStringLiteral("Tabek_%1").arg(spec.page) : fromView(spec.container);
+                onPage(row) ? QStringLiteral("Tabek_%1").arg(row.page) : fromView(row.container);
             QCOMPARE(w->parentWidget()->objectName(), container);
-            QCOMPARE(m_controls.container(spec.name, spec.index), w->parentWidget());
-            if (spec.page >= 0)
-                QVERIFY2(m_controls.page(spec.page)->isAncestorOf(w), qPrintable(name));
+            QCOMPARE(m_controls.container(row.name, row.index), w->parentWidget());
+            if (row.page >= 0)
+                QVERIFY2(m_controls.page(row.page)->isAncestorOf(w), qPrintable(name));
             // Inside its container in the table, and on the screen clear of the tab strip as well.
-            const ControlSpec* holder = spec.container.empty() ? nullptr : findControl(spec.container);
+            const ControlRow* holder = row.container.empty() ? nullptr : findControl(row.container);
             const QRect box = holder ? QRect(0, 0, holder->rect.width, holder->rect.height)
                                      : QRect(0, 0, kClientWidthTwips, kClientHeightTwips);
-            QVERIFY2(box.contains(QRect(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height)),
+            QVERIFY2(box.contains(QRect(row.rect.left, row.rect.top, row.rect.width, row.rect.height)),
                      qPrintable(name));
             QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(name));
 
-            QCOMPARE(shownText(w), fromView(spec.text));
+            QCOMPARE(shownText(w), fromView(row.text));
             QCOMPARE(w->font().family(), family);
             QCOMPARE(w->font().pointSizeF(), 8.25);
-            QCOMPARE(w->font().bold(), spec.font == FontStyle::Bold);
-            QCOMPARE(w->font().underline(), spec.font == FontStyle::Underlined);
-            if (spec.kind == ControlKind::Label) // status texts come from the proxy: never markup
+            QCOMPARE(w->font().bold(), row.font == FontStyle::Bold);
+            QCOMPARE(w->font().underline(), row.font == FontStyle::Underlined);
+            if (row.kind == ControlKind::Label) // status texts come from the proxy: never markup
                 QCOMPARE(qobject_cast<QLabel*>(w)->textFormat(), Qt::PlainText);
             if (auto* field = qobject_cast<QLineEdit*>(w)) {
-                QCOMPARE(field->maxLength(), spec.maxLength > 0 ? spec.maxLength : 32767);
-                QCOMPARE(field->echoMode(), spec.password ? QLineEdit::Password : QLineEdit::Normal);
+                QCOMPARE(field->maxLength(), row.maxLength > 0 ? row.maxLength : 32767);
+                QCOMPARE(field->echoMode(), row.password ? QLineEdit::Password : QLineEdit::Normal);
             }
             if (auto* box = qobject_cast<QCheckBox*>(w))
-                QCOMPARE(box->isChecked(), spec.ticked);
+                QCOMPARE(box->isChecked(), row.ticked);
             if (auto* list = qobject_cast<QComboBox*>(w)) {
-                QCOMPARE(list->count(), qsizetype(spec.entries.size()));
+                QCOMPARE(list->count(), qsizetype(row.entries.size()));
                 for (int i = 0; i < list->count(); ++i)
-                    QCOMPARE(list->itemText(i), fromView(spec.entries[size_t(i)]));
+                    QCOMPARE(list->itemText(i), fromView(row.entries[size_t(i)]));
                 QVERIFY(!list->isEditable());
                 QCOMPARE(list->currentIndex(), -1);
             }
@@ -138,22 +138,22 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.size(), QSize(qRound(kClientWidthTwips * ppt), qRound(kClientHeightTwips * ppt)));
-        for (const ControlSpec& spec : windowLayout()) {
-            if (spec.kind == ControlKind::TabPage)
+        for (const ControlRow& row : windowLayout()) {
+            if (row.kind == ControlKind::TabPage)
                 continue;
-            QWidget* w = controls.widget(spec.name, spec.index);
+            QWidget* w = controls.widget(row.name, row.index);
             // Page controls are measured from the tab control, tab strip included.
-            const QRect r(w->mapTo(onPage(spec) ? controls.tabs() : w->parentWidget(), QPoint(0, 0)),
+            const QRect r(w->mapTo(onPage(row) ? controls.tabs() : w->parentWidget(), QPoint(0, 0)),
                           w->size());
-            const QRect designed(qRound(spec.rect.left * ppt), qRound(spec.rect.top * ppt),
-                                 qRound(spec.rect.width * ppt), qRound(spec.rect.height * ppt));
-            const QByteArray where = controlObjectName(spec).toLatin1();
+            const QRect designed(qRound(row.rect.left * ppt), qRound(row.rect.top * ppt),
+                                 qRound(row.rect.width * ppt), qRound(row.rect.height * ppt));
+            const QByteArray where = controlObjectName(row).toLatin1();
             QVERIFY2(r.left() == designed.left(), where);
             // Only a caption that needs it grows to the right, and a check box about its middle.
             const bool fitted =
-                !spec.text.empty() && (spec.kind == ControlKind::Label || spec.kind == ControlKind::CheckBox);
+                !row.text.empty() && (row.kind == ControlKind::Label || row.kind == ControlKind::CheckBox);
             QVERIFY2(fitted ? r.width() >= designed.width() : r.width() == designed.width(), where);
-            if (spec.kind == ControlKind::CheckBox)
+            if (row.kind == ControlKind::CheckBox)
                 QVERIFY2(qAbs(r.center().y() - designed.center().y()) <= 1, where);
             else
                 QVERIFY2(r.top() == designed.top() && r.height() == designed.height(), where);
@@ -164,20 +164,20 @@ private Q_SLOTS:
     {
         // With the fonts this machine really has, every caption fits, condensed no further than 75 %, and a
         // widened control never runs into another.
-        for (const ControlSpec& spec : windowLayout()) {
-            QWidget* w = m_controls.widget(spec.name, spec.index);
+        for (const ControlRow& row : windowLayout()) {
+            QWidget* w = m_controls.widget(row.name, row.index);
             const QString name = w->objectName();
             QVERIFY2(w->font().stretch() == 0 || w->font().stretch() >= 75, qPrintable(name));
-            if (spec.kind == ControlKind::TabPage)
+            if (row.kind == ControlKind::TabPage)
                 continue;
-            if (!spec.text.empty() && spec.kind != ControlKind::Frame) {
+            if (!row.text.empty() && row.kind != ControlKind::Frame) {
                 // A push button's size hint has a floor of its own; its text must fit inside the bevel.
-                const int need = spec.kind == ControlKind::Button
+                const int need = row.kind == ControlKind::Button
                                      ? w->fontMetrics().horizontalAdvance(shownText(w)) + 8
                                      : w->sizeHint().width();
                 QVERIFY2(need <= w->width() + 2, qPrintable(name + QStringLiteral(" needs %1 px").arg(need)));
             }
-            for (const ControlSpec& other : windowLayout()) {
+            for (const ControlRow& other : windowLayout()) {
                 QWidget* o = m_controls.widget(other.name, other.index);
                 if (o != w && other.kind != ControlKind::TabPage && o->parentWidget() == w->parentWidget())
                     QVERIFY2(!w->geometry().intersects(o->geometry()),

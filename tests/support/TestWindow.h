@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shell/HLTVForm.h"
-#include "shell/QSettingsStore.h"
+#include "shell/IniSettingsStore.h"
 #include "support/ManualClock.h"
 #include "support/RecordingCues.h"
 #include "support/ScriptedNotices.h"
@@ -21,7 +21,7 @@ struct Window {
     ScriptedNotices notices;
     RecordingCues cues;
     ManualClock clock; // before the window, which holds timers of it
-    std::unique_ptr<QSettingsStore> store;
+    std::unique_ptr<IniSettingsStore> store;
     std::unique_ptr<HLTVForm> form;
 
     explicit Window(const QString& settings = QStringLiteral("FirstRun=False\n"), Clock* timers = nullptr)
@@ -30,7 +30,7 @@ struct Window {
         if (f.open(QIODevice::WriteOnly))
             f.write("[Settings]\n" + settings.toUtf8());
         f.close();
-        store = std::make_unique<QSettingsStore>(file);
+        store = std::make_unique<IniSettingsStore>(file);
         form = std::make_unique<HLTVForm>(notices, cues, *store, timers ? *timers : clock);
     }
     ~Window()

@@ -8,13 +8,13 @@
 namespace spectrel::sim {
 namespace {
 
-struct Spec {
+struct OptionRow {
     const char* name;
     const char* valueName; // nullptr for a flag
     const char* help;
 };
 
-const Spec kSpecs[] = {
+const OptionRow kOptions[] = {
     {"port", "N", "UDP port to answer on (default 27020; 0 picks a free port)."},
     {"bind", "ADDR", "Local IP address to bind (default 127.0.0.1)."},
     {"password", "W", "The rcon password (default \"demo\")."},
@@ -93,14 +93,14 @@ OptionsResult parseOptions(const QStringList& arguments, SimulatorOptions& optio
         "  quit                  end the simulator"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    for (const Spec& spec : kSpecs) {
-        if (spec.valueName)
-            parser.addOption(QCommandLineOption(QString::fromLatin1(spec.name),
-                                                QString::fromLatin1(spec.help),
-                                                QString::fromLatin1(spec.valueName)));
+    for (const OptionRow& option : kOptions) {
+        if (option.valueName)
+            parser.addOption(QCommandLineOption(QString::fromLatin1(option.name),
+                                                QString::fromLatin1(option.help),
+                                                QString::fromLatin1(option.valueName)));
         else
             parser.addOption(
-                QCommandLineOption(QString::fromLatin1(spec.name), QString::fromLatin1(spec.help)));
+                QCommandLineOption(QString::fromLatin1(option.name), QString::fromLatin1(option.help)));
     }
 
     auto fail = [](const QString& message) { return OptionsResult{OptionsResult::Outcome::Error, message}; };

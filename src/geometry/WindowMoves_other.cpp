@@ -1,4 +1,4 @@
-#include "platform/WindowMoves.h"
+#include "geometry/WindowMoves.h"
 
 namespace spectrel {
 

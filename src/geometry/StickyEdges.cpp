@@ -1,4 +1,4 @@
-#include "platform/StickyEdges.h"
+#include "geometry/StickyEdges.h"
 
 #include "text/RuntimeFailure.h"
 

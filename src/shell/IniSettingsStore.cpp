@@ -1,4 +1,4 @@
-#include "shell/QSettingsStore.h"
+#include "shell/IniSettingsStore.h"
 
 #include "text/RuntimeFailure.h"
 #include "text/TextRules.h"
@@ -125,33 +125,33 @@ bool looksLikeSettingsText(const QByteArray& data)
     return !decoder.hasError() && !holdsPackedValue(decoded);
 }
 
-QSettingsStore::Status inspectIniFile(const QString& path)
+IniSettingsStore::Status checkIniFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QSettingsStore::Status::Ok;
+        return IniSettingsStore::Status::Ok;
     if (!info.isFile())
-        return QSettingsStore::Status::Unreadable;
+        return IniSettingsStore::Status::Unreadable;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QSettingsStore::Status::Unreadable;
+        return IniSettingsStore::Status::Unreadable;
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return QSettingsStore::Status::Unreadable;
-    return looksLikeSettingsText(data) ? QSettingsStore::Status::Ok : QSettingsStore::Status::Corrupt;
+        return IniSettingsStore::Status::Unreadable;
+    return looksLikeSettingsText(data) ? IniSettingsStore::Status::Ok : IniSettingsStore::Status::Corrupt;
 }
 
 } // namespace
 
-QSettingsStore::QSettingsStore(const QString& filePath)
-    : QSettingsStore(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+IniSettingsStore::IniSettingsStore(const QString& filePath)
+    : IniSettingsStore(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
 {
 }
 
-QSettingsStore::QSettingsStore(std::unique_ptr<QSettings> settings)
+IniSettingsStore::IniSettingsStore(std::unique_ptr<QSettings> settings)
     : m_location(settings->fileName()), m_iniFile(settings->format() == QSettings::IniFormat)
 {
-    Status found = m_iniFile ? inspectIniFile(m_location) : Status::Ok;
+    Status found = m_iniFile ? checkIniFile(m_location) : Status::Ok;
     if (found == Status::Ok) {
         // QSettings parses a section only when it is first used; parse them all now so that a damaged line
         // anywhere shows in status() before the first value is read.
@@ -168,9 +168,9 @@ QSettingsStore::QSettingsStore(std::unique_ptr<QSettings> settings)
         m_replaceOnWrite = found == Status::Corrupt && m_iniFile;
 }
 
-QSettingsStore::~QSettingsStore() = default;
+IniSettingsStore::~IniSettingsStore() = default;
 
-QString QSettingsStore::read(const QString& key, const QString& defaultValue) const
+QString IniSettingsStore::read(const QString& key, const QString& defaultValue) const
 {
     checkKey(key);
     if (!m_settings) {
@@ -188,7 +188,7 @@ QString QSettingsStore::read(const QString& key, const QString& defaultValue) co
     return result;
 }
 
-void QSettingsStore::write(const QString& key, const QString& value)
+void IniSettingsStore::write(const QString& key, const QString& value)
 {
     checkKey(key);
     if (m_replaceOnWrite) {
@@ -220,7 +220,7 @@ void QSettingsStore::write(const QString& key, const QString& value)
     save();
 }
 
-void QSettingsStore::deleteSection()
+void IniSettingsStore::deleteSection()
 {
     if (!m_settings) {
         if (m_memory.empty())
@@ -237,13 +237,13 @@ void QSettingsStore::deleteSection()
     save();
 }
 
-QString QSettingsStore::problem() const
+QString IniSettingsStore::problem() const
 {
     const QString text = problemSentence();
     return text.isEmpty() ? text : text + QStringLiteral("   ");
 }
 
-QString QSettingsStore::problemSentence() const
+QString IniSettingsStore::problemSentence() const
 {
     switch (m_status) {
     case Status::Ok:
@@ -277,20 +277,20 @@ QString QSettingsStore::problemSentence() const
 }
 
 // The spelling of the section in the store: hand edits may have changed its case.
-QString QSettingsStore::sectionName() const
+QString IniSettingsStore::sectionName() const
 {
     const QString stored = matchingName(sectionNames(), kSection);
     return stored.isNull() ? kSection : stored;
 }
 
-QStringList QSettingsStore::sectionNames() const
+QStringList IniSettingsStore::sectionNames() const
 {
     QStringList sections = m_settings->childGroups();
     sections.removeIf([](const QString& name) { return !text::equalNoCase(name, kSection); });
     return sections;
 }
 
-void QSettingsStore::save()
+void IniSettingsStore::save()
 {
     makeFilePrivate();
     m_settings->sync();
@@ -307,7 +307,7 @@ void QSettingsStore::save()
 // QSettings does not notice a short write: on a full disk its save file is committed cut short and sync()
 // reports success. Every line it writes ends in a line break and every key has its own line, so a file that
 // lacks either was cut. Keys QSettings would escape are left out of the look-up.
-bool QSettingsStore::fileHoldsEveryKey() const
+bool IniSettingsStore::fileHoldsEveryKey() const
 {
     if (!m_iniFile)
         return true;
@@ -332,7 +332,7 @@ bool QSettingsStore::fileHoldsEveryKey() const
     return true;
 }
 
-void QSettingsStore::reportWriteFailure()
+void IniSettingsStore::reportWriteFailure()
 {
     if (m_writeFailureReported)
         return;
@@ -342,7 +342,7 @@ void QSettingsStore::reportWriteFailure()
         m_onWriteFailure(problem());
 }
 
-void QSettingsStore::makeFilePrivate() const
+void IniSettingsStore::makeFilePrivate() const
 {
     if (!m_iniFile)
         return;
@@ -360,7 +360,7 @@ void QSettingsStore::makeFilePrivate() const
         QFile::setPermissions(m_location, kPrivateMode);
 }
 
-bool QSettingsStore::setBrokenFileAside()
+bool IniSettingsStore::setBrokenFileAside()
 {
     const QString copy = freeBrokenCopyName();
     if (copy.isEmpty() || !QFile::rename(m_location, copy))
@@ -375,7 +375,7 @@ bool QSettingsStore::setBrokenFileAside()
     return true;
 }
 
-QString QSettingsStore::freeBrokenCopyName() const
+QString IniSettingsStore::freeBrokenCopyName() const
 {
     for (int n = 1; n <= kMaxBrokenCopies; ++n) {
         const QString name = n == 1 ? m_location + QStringLiteral(".broken")

@@ -1,6 +1,6 @@
-#include "platform/WindowMoves.h"
+#include "geometry/WindowMoves.h"
 
-#include "platform/Win32WindowMoves.h"
+#include "geometry/Win32WindowMoves.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/Win32WindowMoves.h"
+#include "geometry/Win32WindowMoves.h"
 
 #include <windows.h>
 

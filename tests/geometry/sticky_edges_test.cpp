@@ -1,6 +1,6 @@
 // The sticky edges of a dragged window: where a proposed position ends up, and when an edge lets go.
 
-#include "platform/StickyEdges.h"
+#include "geometry/StickyEdges.h"
 #include "text/RuntimeFailure.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/StickyEdges.h"
+#include "geometry/StickyEdges.h"
 
 // The main window's moves on Windows: topmost while the user drags it, and the sticky edges applied to every
 // position the system proposes. Needs nothing but <windows.h>, so it can be checked without Qt for Windows.

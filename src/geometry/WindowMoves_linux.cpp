@@ -1,7 +1,7 @@
-#include "platform/WindowMoves.h"
+#include "geometry/WindowMoves.h"
 
 #include "core/Logging.h"
-#include "platform/StickyEdges.h"
+#include "geometry/StickyEdges.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -92,7 +92,7 @@ private:
         keepAbove(false);
     }
 
-    // _NET_WM_STATE_ABOVE through the window manager, as the desktop specification asks a client to.
+    // _NET_WM_STATE_ABOVE through the window manager, as the window-manager hints ask a client to.
     void keepAbove(bool above)
     {
         const xcb_atom_t state = atom("_NET_WM_STATE");

@@ -23,7 +23,7 @@ namespace spectrel {
 // A write that cannot be saved (a read-only folder or file, a full disk) keeps its value in memory, so later
 // reads in the same run see it, and is reported once per store through onWriteFailure(): the store shows
 // nothing itself.
-class QSettingsStore : public SettingsStore {
+class IniSettingsStore : public SettingsStore {
 public:
     enum class Status {
         Ok,
@@ -38,10 +38,10 @@ public:
     };
 
     // The INI file at `filePath`.
-    explicit QSettingsStore(const QString& filePath);
+    explicit IniSettingsStore(const QString& filePath);
     // Any QSettings; the file handling above applies when its format is QSettings::IniFormat.
-    explicit QSettingsStore(std::unique_ptr<QSettings> settings);
-    ~QSettingsStore() override;
+    explicit IniSettingsStore(std::unique_ptr<QSettings> settings);
+    ~IniSettingsStore() override;
 
     QString read(const QString& key, const QString& defaultValue) const override;
     void write(const QString& key, const QString& value) override;

@@ -1,4 +1,4 @@
-#include "platform/WindowPlacement.h"
+#include "geometry/WindowPlacement.h"
 
 namespace spectrel {
 

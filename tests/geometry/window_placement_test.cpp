@@ -1,6 +1,6 @@
 // Start-up's placement of the window inside the work area.
 
-#include "platform/WindowPlacement.h"
+#include "geometry/WindowPlacement.h"
 
 #include <QtTest>
 
