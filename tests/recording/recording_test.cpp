@@ -226,6 +226,45 @@ private Q_SLOTS:
         QCOMPARE(m.w->form->recorder().countdown().mode, CountdownMode::None);
     }
 
+    // A stop countdown ends otherwise too: the run-out asks first and stops only a proxy that still records.
+    void duringAStopCountdown_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("stops"); // how many "stoprecording" the proxy gets
+        QTest::addColumn<QList<int>>("cues");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("stopped by other means") << "other" << 0 << QList<int>{CueClick} << "(not recording)";
+        QTest::newRow("proxy silent") << "silent" << 0 << QList<int>{CueClick, CueFailure} << "Finishing...";
+        QTest::newRow("stop now stops at once")
+            << "stopnow" << 1 << QList<int>{CueClick, CueClick, CueFinish} << "(not recording)";
+        QTest::newRow("game server lost") << "offline" << 0 << QList<int>{CueClick, CueClick} << "";
+    }
+    void duringAStopCountdown()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(int, stops);
+        Match m({"--recording", "ClanA-ClanB", "--delay-text", "3"});
+        QVERIFY(m.ready());
+        m.press("cStop");
+        m.advance(1000);
+        if (meanwhile == u"other") {
+            m.control("stoprecording");
+        } else if (meanwhile == u"silent") {
+            m.control("silent on");
+            m.w->timeOutNextRequest();
+        } else if (meanwhile == u"stopnow") {
+            m.press("cStopNow");
+        } else {
+            m.control("game-server off");
+            m.press("cRefresh");
+        }
+        m.advance(3000);
+        QCOMPARE(m.commands(1).count(QStringLiteral("stoprecording")), stops);
+        QTEST(m.w->cues.played(), "cues");
+        QTEST(m.demoLabel(), "label");
+        QCOMPARE(m.w->form->recorder().countdown().mode, CountdownMode::None);
+    }
+
     // The name goes out exactly as typed, quotes and blanks included, 45 characters at most.
     void longNameWithQuotesAndBlanks()
     {
