@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace spectrel::text {
 
@@ -23,9 +24,9 @@ bool isDigit(QChar c)
 
 // Reads a number in the form [sign] digits [. digits] [e|d [sign] digits] starting at `i`, skipping blanks
 // when `skipBlanks` is set. Returns the characters taken in `digits` form for strtod and moves `i` past them.
-QByteArray takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
+std::string takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
 {
-    QByteArray out;
+    std::string out; // short enough for the string's own room in the usual case: no allocation
     auto skip = [&] {
         while (skipBlanks && i < s.size() && isSkippedBlank(s[i]))
             ++i;
@@ -33,7 +34,7 @@ QByteArray takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
     auto takeDigits = [&] {
         bool any = false;
         for (skip(); i < s.size() && isDigit(s[i]); skip()) {
-            out.append(char(s[i].unicode()));
+            out.push_back(char(s[i].unicode()));
             ++i;
             any = true;
         }
@@ -41,12 +42,12 @@ QByteArray takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
     };
     skip();
     if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        out.append(char(s[i].unicode()));
+        out.push_back(char(s[i].unicode()));
         ++i;
     }
     bool mantissa = takeDigits();
     if (i < s.size() && s[i] == u'.') {
-        out.append('.');
+        out.push_back('.');
         ++i;
         mantissa = takeDigits() || mantissa;
     }
@@ -56,27 +57,37 @@ QByteArray takeNumber(QStringView s, qsizetype& i, bool skipBlanks)
     if (i < s.size() && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
         // The exponent counts only when digits follow it; otherwise the number ends before the letter.
         const qsizetype mark = i;
-        const qsizetype markOut = out.size();
-        out.append('e');
+        const std::size_t markOut = out.size();
+        out.push_back('e');
         ++i;
         skip();
         if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-            out.append(char(s[i].unicode()));
+            out.push_back(char(s[i].unicode()));
             ++i;
         }
         if (!takeDigits()) {
             i = mark;
-            out.truncate(markOut);
+            out.resize(markOut);
         }
     }
     return out;
 }
 
-double parseTaken(const QByteArray& taken)
+double parseTaken(const std::string& taken)
 {
-    if (taken.isEmpty() || taken == "+" || taken == "-")
+    if (taken.empty() || taken == "+" || taken == "-")
         return 0.0;
-    return std::strtod(taken.constData(), nullptr);
+    // Up to 15 digits and a sign, as most numbers of the status report are, are exact as whole numbers.
+    const bool negative = taken[0] == '-';
+    const std::size_t first = (negative || taken[0] == '+') ? 1 : 0;
+    if (taken.size() - first <= 15 && std::all_of(taken.begin() + std::ptrdiff_t(first), taken.end(),
+                                                  [](char c) { return c >= '0' && c <= '9'; })) {
+        std::int64_t value = 0;
+        for (std::size_t k = first; k < taken.size(); ++k)
+            value = value * 10 + (taken[k] - '0');
+        return negative ? (value == 0 ? -0.0 : -double(value)) : double(value);
+    }
+    return std::strtod(taken.c_str(), nullptr);
 }
 
 // A whole text as a number: surrounding white space allowed, nothing else.
@@ -85,10 +96,10 @@ double wholeTextNumber(QStringView s)
     qsizetype i = 0;
     while (i < s.size() && s[i].isSpace())
         ++i;
-    const QByteArray taken = takeNumber(s, i, false);
+    const std::string taken = takeNumber(s, i, false);
     while (i < s.size() && s[i].isSpace())
         ++i;
-    if (taken.isEmpty() || i != s.size())
+    if (taken.empty() || i != s.size())
         throw RuntimeFailure::typeMismatch();
     return parseTaken(taken);
 }

@@ -93,6 +93,8 @@ private Q_SLOTS:
         QTest::newRow("empty gives zero") << "" << 0.0;
         QTest::newRow("lone sign gives zero") << "-" << 0.0;
         QTest::newRow("leading point") << ".5" << 0.5;
+        QTest::newRow("fifteen digits, read whole") << "+123456789012345" << 123456789012345.0;
+        QTest::newRow("beyond fifteen digits") << "12345678901234567890" << 12345678901234567890.0;
     }
     void leadingNumber()
     {
