@@ -19,6 +19,12 @@ namespace spectrel {
 const QString kTitle = QStringLiteral("Spectrel by Zovan v1.2.9");
 constexpr int kWaitMs = 10000;
 
+// The caption of the program's notices of `kind` ("Warning", "Welcome notes", ...).
+inline QString noticeCaption(const QString& kind)
+{
+    return kTitle + QStringLiteral(" - ") + kind;
+}
+
 // Presses Return in `window` (a notice): the focus is put there first, as no window manager does it.
 inline bool pressReturn(xcb_window_t window)
 {

@@ -21,14 +21,12 @@ QString report(const QString& body)
 }
 
 // The example report of six lines.
-QString example(bool recording, const QString& players = QStringLiteral("11"),
-                const QString& map = QStringLiteral("de_dust2"))
+QString example(bool recording)
 {
     QString s = QStringLiteral("Total Slots 128, Spectators 3\n"
                                "Connected to Game Server 192.0.2.10, Delay 30\n"
                                "Server Name \"Cup Server\"\n"
-                               "Game Time 00:12:00, Map \"%1.bsp\", Players %2\n")
-                    .arg(map, players);
+                               "Game Time 00:12:00, Map \"de_dust2.bsp\", Players 11\n");
     if (recording)
         s += u"Recording to ClanA-ClanB-0001.dem, Length 60\n";
     return report(s);
@@ -72,29 +70,6 @@ private Q_SLOTS:
         QCOMPARE(panel.demoInRecordingColour, recording);
     }
 
-    void mapAndPlayers_data()
-    {
-        QTest::addColumn<QString>("map");
-        QTest::addColumn<QString>("players");
-        QTest::addColumn<QString>("expected");
-        const char* rows[][4] = {{"no underscore unchanged", "crossfire", "11", "crossfire / 10"},
-                                 {"one player", "de_dust2", "1", "De_Dust2 / 0"},
-                                 {"no players", "de_dust2", "0", "De_Dust2 / -1"},
-                                 {"three digits read as two", "de_dust2", "123", "De_Dust2 / 11"},
-                                 {"short underscore map", "de_", "5", "De_ / 4"}};
-        for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[1] << r[2] << r[3];
-    }
-    void mapAndPlayers()
-    {
-        QFETCH(QString, map);
-        QFETCH(QString, players);
-        SpectatorWatch watch;
-        QTEST(
-            readStatusReport(example(false, players, map), watch, CountdownMode::None, hundredTwipsEach).map,
-            "expected");
-    }
-
     void spectators_data()
     {
         QTest::addColumn<QString>("lines");
@@ -132,25 +107,6 @@ private Q_SLOTS:
         QCOMPARE(int(watch.check), check);
     }
 
-    // Reading the count cuts the report itself: what follows is read from after the count.
-    void countReadingCutsTheReport_data()
-    {
-        QTest::addColumn<int>("check");
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("count asked for") << 1 << false;
-        QTest::newRow("count not asked for") << 0 << true;
-    }
-    void countReadingCutsTheReport()
-    {
-        QFETCH(int, check);
-        SpectatorWatch watch{check != 0, -1};
-        const StatusReading r = readStatusReport(
-            report(QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nTotal Slots 32\n"
-                                  "Server Name \"x\"\nGame Time 01:00, Map \"de_x.bsp\", Players 2\n")),
-            watch, CountdownMode::None, hundredTwipsEach);
-        QTEST(r.outcome == StatusReading::Outcome::Connected, "readable");
-    }
-
     void announcements_data()
     {
         QTest::addColumn<int>("count");
@@ -169,10 +125,10 @@ private Q_SLOTS:
     void unreadableOrOffline_data()
     {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("asked"); // for the spectator count
         QTest::addColumn<int>("outcome");
-        const auto row = [](const char* name, const QString& text, StatusReading::Outcome outcome) {
-            QTest::newRow(name) << text << int(outcome);
-        };
+        const auto row = [](const char* name, const QString& text, StatusReading::Outcome outcome,
+                            bool asked = true) { QTest::newRow(name) << text << asked << int(outcome); };
         const auto without = [](const char* marker, const char* instead) {
             return example(true).replace(QLatin1String(marker), QLatin1String(instead));
         };
@@ -185,65 +141,88 @@ private Q_SLOTS:
         row("recording without length", without(", Length", " Length"), Unreadable);
         row("no players marker goes on", without(", Players", " Players"), Connected);
         row("no total slots goes on", without("Total Slots", "Slots"), Connected);
+        // Reading the count cuts the report itself: what follows is read from after the count.
+        const QString countFirst =
+            report(QStringLiteral("Connected to Game Server 1.2.3.4:27015, Delay 30\nTotal Slots 32\n"
+                                  "Server Name \"x\"\nGame Time 01:00, Map \"de_x.bsp\", Players 2\n"));
+        row("count before the server, asked for", countFirst, Unreadable);
+        row("count before the server, not asked for", countFirst, Connected, false);
     }
     void unreadableOrOffline()
     {
         QFETCH(QString, text);
+        QFETCH(bool, asked);
         QFETCH(int, outcome);
-        SpectatorWatch watch{true, -1};
+        SpectatorWatch watch{asked, -1};
         QCOMPARE(int(readStatusReport(text, watch, CountdownMode::None, hundredTwipsEach).outcome), outcome);
     }
 
-    void serverFit_data()
+    // One line of the example report changed, and what the panel shows of it; "" when the report becomes
+    // unreadable.
+    void shownValues_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected"); // "" when unreadable
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        const auto map = [](const char* name, const char* to, const char* shown) {
+            QTest::newRow(name) << false << "de_dust2.bsp\", Players 11" << to << "map" << shown;
+        };
+        map("map without underscore unchanged", "crossfire.bsp\", Players 11", "crossfire / 10");
+        map("one player", "de_dust2.bsp\", Players 1", "De_Dust2 / 0");
+        map("no players", "de_dust2.bsp\", Players 0", "De_Dust2 / -1");
+        map("three digits of players read as two", "de_dust2.bsp\", Players 123", "De_Dust2 / 11");
+        map("short underscore map", "de_.bsp\", Players 5", "De_ / 4");
         // " (192.0.2.10)" is 13 characters; 53 characters fit.
-        QTest::newRow("fits") << QString(40, u'a') << QString(40, u'a') + " (192.0.2.10)";
-        QTest::newRow("address goes first") << QString(41, u'a') << QString(41, u'a');
-        QTest::newRow("word by word") << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa"
-                                      << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota";
-        QTest::newRow("too wide without blanks") << QString(60, u'a') << "";
+        const auto server = [](const char* name, const QString& to, const QString& shown) {
+            QTest::newRow(name) << false << "Cup Server" << to << "server" << shown;
+        };
+        server("server fits", QString(40, u'a'), QString(40, u'a') + " (192.0.2.10)");
+        server("address goes first", QString(41, u'a'), QString(41, u'a'));
+        server("server word by word", "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa",
+               "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota");
+        server("server too wide without blanks", QString(60, u'a'), "");
+        const auto demo = [](const char* name, const QString& to, const QString& shown) {
+            QTest::newRow(name) << true << "ClanA-ClanB-0001.dem" << to << "demo" << shown;
+        };
+        demo("demo fits", "ClanA-ClanB-0001-de_dust2.dem", "Recording ClanA-ClanB-0001-de_dust2.dem");
+        demo("demo shortened after the second dash",
+             "ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-0001-de_dust2.dem",
+             "Recording ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-...-.dem");
+        demo("long demo with fewer than two dashes", QString(50, u'a') + "-x.dem", "");
+        // The delay as the report gives it, and as a number for a countdown (read as text_rules_test's
+        // leadingNumber reads it); the rounding is the countdown's.
+        const auto delay = [](const char* name, const char* given, const char* shown) {
+            QTest::newRow(name) << false << "Delay 30"
+                                << "Delay " + QString::fromLatin1(given) << "delay" << shown;
+        };
+        delay("delay with a fraction", "2.5", "2.5 seconds = 2.5");
+        delay("blanks inside the delay", "1 0", "1 0 seconds = 10");
+        delay("delay beyond 16 bits", "1e9", "1e9 seconds = 1e+09");
     }
-    void serverFit()
+    void shownValues()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
+        QFETCH(bool, recording);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
         SpectatorWatch watch;
-        const StatusReading r = readStatusReport(QString(example(false)).replace("Cup Server", name), watch,
+        const StatusReading r = readStatusReport(example(recording).replace(from, to), watch,
                                                  CountdownMode::None, hundredTwipsEach);
-        if (expected.isEmpty()) {
+        if (value == u"demo")
+            QVERIFY(r.showDemoPage); // also when the shortening fails
+        if (shown.isEmpty())
             QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
-        } else {
-            QCOMPARE(r.server, expected);
-        }
-    }
-
-    void longDemoName_data()
-    {
-        QTest::addColumn<QString>("demo");
-        QTest::addColumn<QString>("expected"); // "" when unreadable
-        QTest::newRow("fits") << "ClanA-ClanB-0001-de_dust2.dem"
-                              << "Recording ClanA-ClanB-0001-de_dust2.dem";
-        QTest::newRow("shortened after the second dash")
-            << "ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-0001-de_dust2.dem"
-            << "Recording ClanAAAAAAAAAAAAAAAA-ClanBBBBBBBBBBBBBBBBBB-...-.dem";
-        QTest::newRow("fewer than two dashes") << QString(50, u'a') + "-x.dem"
-                                               << "";
-    }
-    void longDemoName()
-    {
-        QFETCH(QString, demo);
-        QFETCH(QString, expected);
-        SpectatorWatch watch;
-        const StatusReading r = readStatusReport(QString(example(true)).replace("ClanA-ClanB-0001.dem", demo),
-                                                 watch, CountdownMode::None, hundredTwipsEach);
-        QVERIFY(r.showDemoPage); // also when the shortening fails
-        if (expected.isEmpty()) {
-            QCOMPARE(r.outcome, StatusReading::Outcome::Unreadable);
-        } else {
-            QCOMPARE(r.demoText, expected);
-        }
+        else if (value == u"map")
+            QCOMPARE(r.map, shown);
+        else if (value == u"server")
+            QCOMPARE(r.server, shown);
+        else if (value == u"demo")
+            QCOMPARE(r.demoText, shown);
+        else
+            QCOMPARE(r.delay + " = " + QString::number(r.delaySeconds), shown);
     }
 
     void countdownKeepsDemoLabel_data()
@@ -274,29 +253,6 @@ private Q_SLOTS:
         panel.applyConnected(r, true);
         QCOMPARE(panel.demo == u"Recording in 5 seconds...", kept);
         QVERIFY(panel.stopNowEnabled); // recording, or a countdown that "Stop now" may cancel
-    }
-
-    // The delay as the report gives it, as a number for a countdown; the rounding is the countdown's.
-    void delay_data()
-    {
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<double>("seconds");
-        QTest::newRow("whole") << "30" << 30.0;
-        QTest::newRow("fraction") << "2.5" << 2.5;
-        QTest::newRow("blanks inside") << "1 0" << 10.0;
-        QTest::newRow("negative") << "-4" << -4.0;
-        QTest::newRow("no number") << "nan" << 0.0;
-        QTest::newRow("beyond 16 bits") << "1e9" << 1e9;
-    }
-    void delay()
-    {
-        QFETCH(QString, given);
-        SpectatorWatch watch;
-        const StatusReading r =
-            readStatusReport(QString(example(false)).replace("Delay 30", "Delay " + given), watch,
-                             CountdownMode::None, hundredTwipsEach);
-        QCOMPARE(r.delay, given + QStringLiteral(" seconds"));
-        QTEST(r.delaySeconds, "seconds");
     }
 };
 

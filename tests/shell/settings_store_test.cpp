@@ -17,7 +17,6 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace spectrel;
 
@@ -242,12 +241,9 @@ private Q_SLOTS:
     void unsavableWrite_data()
     {
         QTest::addColumn<QString>("cause");
+        // Causes that hold for root as well, which writes whatever the modes say.
         for (const char* cause : {"folder is a file", "disk full", "damaged and cannot be set aside"})
             QTest::newRow(cause) << QString::fromLatin1(cause);
-        if (::geteuid() != 0) { // root writes whatever the modes say
-            QTest::newRow("read-only folder") << QStringLiteral("read-only folder");
-            QTest::newRow("read-only file") << QStringLiteral("read-only file");
-        }
     }
     void unsavableWrite()
     {
@@ -263,16 +259,11 @@ private Q_SLOTS:
         } else if (cause == u"disk full") {
             std::signal(SIGXFSZ, SIG_IGN);
             limit.rlim_cur = 1024;
-        } else if (cause == u"damaged and cannot be set aside") {
+        } else {
             putFile(file, "[Settings\n");
             for (int n = 1; n <= 99; ++n)
                 putFile(file + (n == 1 ? QStringLiteral(".broken") : QStringLiteral(".broken-%1").arg(n)),
                         "");
-        } else if (cause == u"read-only file") {
-            putFile(file, "[Settings]\n");
-            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
-        } else {
-            QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
 
         IniSettingsStore store(file);
@@ -284,8 +275,6 @@ private Q_SLOTS:
         writeText(store, SettingKey::tPort, QStringLiteral("27020"));
         writeText(store, SettingKey::tServer, longText + u'y');
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
-        QFile::setPermissions(m_dir->path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
         // Told once, naming the file, ending as warnings end; the run goes on with what was written.
         QCOMPARE(reports.size(), 1);

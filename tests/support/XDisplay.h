@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDeadlineTimer>
-#include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -125,29 +124,6 @@ public:
         xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char*>(&event));
         xcb_flush(m_connection);
-    }
-
-    // A picture of the window as it is on the screen (24-bit TrueColor server, as Xvfb runs it).
-    QImage grab(xcb_window_t window)
-    {
-        const QRect r = geometry(window);
-        if (r.isEmpty())
-            return {};
-        xcb_get_image_reply_t* image =
-            xcb_get_image_reply(m_connection,
-                                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
-                                              quint16(r.width()), quint16(r.height()), ~0u),
-                                nullptr);
-        if (!image)
-            return {};
-        QImage result;
-        if (image->depth == 24 && xcb_get_image_data_length(image) >= r.width() * r.height() * 4) {
-            const QImage view(xcb_get_image_data(image), r.width(), r.height(), r.width() * 4,
-                              QImage::Format_RGB32);
-            result = view.copy();
-        }
-        std::free(image);
-        return result;
     }
 
 private:
