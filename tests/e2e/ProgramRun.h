@@ -28,8 +28,7 @@ inline QString noticeCaption(const QString& kind)
 // Presses Return in `window` (a notice): the focus is put there first, as no window manager does it.
 inline bool pressReturn(xcb_window_t window)
 {
-    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window),
-                    QStringLiteral("key"), QStringLiteral("Return")});
+    return xdotool({"windowfocus", "--sync", QString::number(window), "key", "Return"});
 }
 
 // Clicks a control of the window's layout: its middle, or `pixels` from its top-left corner. The twips become
@@ -45,9 +44,8 @@ inline bool clickControl(XDisplay& x, xcb_window_t window, std::string_view name
     while (!row->container.empty() && (row = findControl(row->container)))
         twips += QPoint(row->rect.left, row->rect.top);
     const QPoint at = (QPointF(twips) * pixelsPerTwip).toPoint() + pixels.value_or(QPoint());
-    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
-                    QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-                    QStringLiteral("1")},
+    return xdotool({"mousemove", "--window", QString::number(window), QString::number(at.x()),
+                    QString::number(at.y()), "click", "1"},
                    display);
 }
 
@@ -157,8 +155,7 @@ public:
     void typeServer(XDisplay& x, xcb_window_t window, const QString& text)
     {
         QVERIFY(clickControl(x, window, "tServer", m_display));
-        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text},
-                        m_display));
+        QVERIFY(xdotool({"type", "--delay", "20", text}, m_display));
         QVERIFY(clickControl(x, window, "cAltRec", m_display));
         QTRY_VERIFY2_WITH_TIMEOUT(iniText().contains("cAltRec=1"), "the ALT box was not ticked", kWaitMs);
     }

@@ -93,8 +93,7 @@ private Q_SLOTS:
         QCOMPARE(run.process().state(), QProcess::Running);
         QProcess search;
         search.start(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                      QString::number(run.process().processId())});
+                     {"search", "--onlyvisible", "--pid", QString::number(run.process().processId())});
         QVERIFY(search.waitForFinished(kWaitMs));
         QCOMPARE(search.readAllStandardOutput().trimmed(), QByteArray::number(shown));
         QCOMPARE(run.iniText(), before);
@@ -179,9 +178,7 @@ private Q_SLOTS:
         ProgramRun run;
         if (signalNumber == 0) {
             xvfb.start(QStringLiteral("Xvfb"),
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
+                       {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
             QVERIFY2(xvfb.waitForReadyRead(kWaitMs), "Xvfb did not start");
             const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
             const QByteArray ours = qgetenv("DISPLAY");

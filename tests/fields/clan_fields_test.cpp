@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QtTest>
 #include <QVBoxLayout>
 
@@ -94,20 +93,6 @@ private Q_SLOTS:
         f.opponent->setText(QStringLiteral("Blue"));
         QTest::keyClick(f.opponent, Qt::Key_Escape);
         QCOMPARE(f.opponent->text(), QString());
-    }
-
-    void copyAndCutGoThroughTheClipboard()
-    {
-        Fields f;
-        QApplication::clipboard()->setText(QStringLiteral("old"));
-        f.your->setText(QStringLiteral("RedBlue"));
-        f.your->setSelection(3, 4);
-        QTest::keyClick(f.your, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Blue"));
-        f.your->setSelection(0, 3);
-        QTest::keyClick(f.your, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Red"));
-        QCOMPARE(f.your->text(), QStringLiteral("Blue"));
     }
 
     void busyClipboardOffersRetry_data()

@@ -61,10 +61,10 @@ struct Frame {
         rows.rows[int(slot)] = {
             action, mods.contains(u'C'), mods.contains(u'A'), mods.contains(u'S'), keyPosition, keyText};
     }
-    void tick(HotkeyRowId slot, bool startupDone = true)
+    void tick(HotkeyRowId slot)
     {
         rows.enable[int(slot)] = 1;
-        binding.enableBoxChanged(slot, 1, startupDone);
+        binding.enableBoxChanged(slot, 1, true);
     }
 };
 
@@ -158,16 +158,6 @@ private Q_SLOTS:
         QVERIFY(f.hotkeys.calls.isEmpty());
         QCOMPARE(f.notices.lastText(), QStringLiteral("Selected hotkey can not be set   "));
         QCOMPARE(f.settings.values.value(kRecordKey), QStringLiteral("1"));
-    }
-
-    // Restoring a ticked box at start-up registers without the hotkey cue.
-    void restoredAtStartUpIsSilent()
-    {
-        Frame f;
-        f.setRow(HotkeyRowId::Record, 1, QStringLiteral("CS"), 40);
-        f.tick(HotkeyRowId::Record, false);
-        QCOMPARE(f.hotkeys.calls, QStringList{"register 49151 6 116"});
-        QVERIFY(f.cues.played().isEmpty());
     }
 
     void rowChangeSwitchesTheHotkeyOff_data()

@@ -17,7 +17,6 @@ using namespace spectrel;
 namespace {
 
 const QString kRecord = QStringLiteral("record \"ClanA-ClanB\"");
-const QString kOffline = QStringLiteral("HLTV proxy offline or not connected to game server   ");
 const QString kAlreadyRecording = QStringLiteral("HLTV proxy already recording   ");
 
 // The window ready to record "ClanA-ClanB" against the simulator.
@@ -97,15 +96,10 @@ private Q_SLOTS:
             << recording << "cStopNow"
             << QStringList{"status", "stoprecording", "status", "say Finished recording HLTV demo"}
             << QList<int>{CueClick, CueFinish} << QString();
-        QTest::newRow("record now while recording") << recording << "cRecNow" << QStringList{"status"}
-                                                    << QList<int>{CueClick, CueFailure} << kAlreadyRecording;
         QTest::newRow("record while recording") << recording << "cRecord" << QStringList{"status"}
                                                 << QList<int>{CueClick, CueFailure} << kAlreadyRecording;
         QTest::newRow("stop while not recording")
             << QStringList() << "cStop" << QStringList{"status"} << QList<int>{CueClick} << QString();
-        QTest::newRow("record now, no game server")
-            << QStringList{"--no-game-server"} << "cRecNow" << QStringList{"status"}
-            << QList<int>{CueClick, CueFailure} << kOffline;
     }
     void immediateActions()
     {

@@ -57,8 +57,7 @@ private Q_SLOTS:
     void body()
     {
         QFETCH(QString, text);
-        QFETCH(QString, body);
-        QCOMPARE(noticeBody(text), body);
+        QTEST(noticeBody(text), "body");
         QCOMPARE(noticeCaption(QStringLiteral("Delete registry entries")),
                  ProgramTitle() + QStringLiteral(" - Delete registry entries"));
     }
@@ -77,15 +76,12 @@ private Q_SLOTS:
         QTest::newRow("48 closed") << 48 << int(QMessageBox::Warning) << ok << 0 << 1;
         QTest::newRow("53 return takes retry")
             << 53 << int(QMessageBox::Warning) << retryCancel << int(Qt::Key_Return) << 4;
-        QTest::newRow("53 escape") << 53 << int(QMessageBox::Warning) << retryCancel << int(Qt::Key_Escape)
-                                   << 2;
         QTest::newRow("53 closed") << 53 << int(QMessageBox::Warning) << retryCancel << 0 << 2;
         QTest::newRow("68 no") << 68 << int(QMessageBox::Information) << yesNo << int(QMessageBox::No) << 7;
         QTest::newRow("68 return takes yes")
             << 68 << int(QMessageBox::Information) << yesNo << int(Qt::Key_Return) << 6;
         QTest::newRow("68 escape") << 68 << int(QMessageBox::Information) << yesNo << int(Qt::Key_Escape)
                                    << 7;
-        QTest::newRow("68 closed") << 68 << int(QMessageBox::Information) << yesNo << 0 << 7;
     }
     void messageBox()
     {
@@ -156,7 +152,6 @@ private Q_SLOTS:
         QCOMPARE(notices.ShowNotice(QStringLiteral("busy   "), NoticeRetryCancel, QStringLiteral("Warning")),
                  int(AnswerCancel));
         QVERIFY(found);
-        QCOMPARE(notices.owner(), nullptr);
         QVERIFY(!QApplication::activeModalWidget());
     }
 };

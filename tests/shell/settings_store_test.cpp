@@ -88,7 +88,7 @@ class SettingsStoreTest : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.path())); }
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.filePath("sub"))); }
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     void textsRoundTrip()
@@ -170,19 +170,22 @@ private Q_SLOTS:
         QCOMPARE(failureOf([&] { filled.deleteSection(); }), int(RuntimeFailure::InvalidCall));
     }
 
-    void fileStaysPrivateAndIsReplaced()
+    // The user's file under $XDG_CONFIG_HOME (a folder not made yet), private from the first save on.
+    void userFileStaysPrivateAndIsReplaced()
     {
-        const QString file = m_dir->filePath(QStringLiteral("sub/Spectrel by Zovan.ini"));
-        IniSettingsStore store(file);
-        writeText(store, SettingKey::tRcon, QStringLiteral("secret"));
+        const QString file = m_configHome.filePath(QStringLiteral("sub/Spectrel by Zovan.ini"));
+        QCOMPARE(openUserSettings()->location(), file);
+        writeBoolean(*openUserSettings(), SettingKey::FirstRun, false);
         QCOMPARE(statOf(file).st_mode & 0777, 0600u);
+        QVERIFY(fileBytes(file).startsWith("[Settings]\nFirstRun=False\n"));
         // Each save is a new file renamed over the old: a crash mid-write never leaves half a file.
         const ino_t before = statOf(file).st_ino;
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadOther));
-        writeText(store, SettingKey::tRcon, QStringLiteral("other"));
+        writeText(*openUserSettings(), SettingKey::tRcon, QStringLiteral("secret"));
         QVERIFY(statOf(file).st_ino != before);
         QCOMPARE(statOf(file).st_mode & 0777, 0600u);
+        QCOMPARE(readBoolean(*openUserSettings(), SettingKey::FirstRun), false);
         // No lock or save file stays behind.
         QCOMPARE(QFileInfo(file).dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QFileInfo(file).fileName()});
@@ -283,16 +286,6 @@ private Q_SLOTS:
                  qPrintable(reports.first()));
         QCOMPARE(readText(store, SettingKey::tServer), longText + u'y');
         QCOMPARE(readText(store, SettingKey::tPort), QStringLiteral("27020"));
-    }
-
-    void userScopeFile()
-    {
-        const QString expected = m_configHome.filePath(QStringLiteral("Spectrel by Zovan.ini"));
-        QCOMPARE(openUserSettings()->location(), expected);
-        writeBoolean(*openUserSettings(), SettingKey::FirstRun, false);
-        QCOMPARE(statOf(expected).st_mode & 0777, 0600u);
-        QVERIFY(fileBytes(expected).startsWith("[Settings]\nFirstRun=False\n"));
-        QCOMPARE(readBoolean(*openUserSettings(), SettingKey::FirstRun), false);
     }
 };
 

@@ -107,6 +107,11 @@ private Q_SLOTS:
             << QString() << QByteArray("--opponent holds \":\"");
         QTest::newRow("unknown command")
             << QStringList() << QStringList{u"pause"_s} << 2 << QString() << QByteArray("unknown command");
+        QTest::newRow("trigger without an action") << QStringList() << QStringList{u"trigger"_s} << 2
+                                                   << QString() << QByteArray("trigger takes record or stop");
+        QTest::newRow("trigger with more words")
+            << QStringList() << QStringList{u"trigger"_s, u"stop"_s, u"now"_s} << 2 << QString()
+            << QByteArray("trigger takes record or stop");
     }
     void commands()
     {

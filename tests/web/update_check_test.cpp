@@ -166,7 +166,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("home");
         QTest::addColumn<int>("status"); // xdg-open's
         QTest::addColumn<QString>("opened");
-        QTest::newRow("opened") << QByteArray("new.host/dl") << 0 << "http://new.host/dl";
         QTest::newRow("launch failed") << QByteArray("new.host/dl") << 3 << "http://new.host/dl";
         QTest::newRow("https") << QByteArray("HTTPS://new.host/dl") << 0 << "HTTPS://new.host/dl";
     }
