@@ -77,13 +77,6 @@ private Q_SLOTS:
         QCOMPARE(got.bottom - got.top, proposed.bottom - proposed.top);
     }
 
-    void dragStartNearAnEdgeIsHeld()
-    {
-        const Drag drag = beginDrag({0, 0, 1024, 738}, at(300, 428), {350, 438});
-        QVERIFY(drag.stuckBottom); // its bottom 10 pixels above the work area's
-        QVERIFY(!drag.stuckTop && !drag.stuckLeft && !drag.stuckRight);
-    }
-
     void overflowFails()
     {
         Drag drag = beginDrag({0, 0, 1024, 738}, at(300, 200), {350, 210});

