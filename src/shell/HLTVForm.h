@@ -146,9 +146,9 @@ private:
     ErrorTrap m_trap;
     double m_twipsPerPixel = 15.0;
     FormControls m_controls;
-    std::unique_ptr<AutoRefresh> m_autoRefresh;
     std::unique_ptr<Timer> m_tDelayUpdate;
     std::unique_ptr<ProxySession> m_session;
+    std::unique_ptr<AutoRefresh> m_autoRefresh; // after the session, which it uses until its end
     std::unique_ptr<ClanFields> m_clanFields;
     std::unique_ptr<ConnectionFieldEditors> m_connectionFields;
     std::unique_ptr<FieldHook> m_fieldHook;
