@@ -4,6 +4,12 @@
 include(GNUInstallDirs)
 
 install(TARGETS spectrel spectrelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The sound module, where the program looks for it (src/shell/CMakeLists.txt).
+if(WIN32)
+  install(TARGETS spectrel_sound LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
+else()
+  install(TARGETS spectrel_sound LIBRARY DESTINATION ${SPECTREL_PLUGIN_DIR})
+endif()
 install(FILES resources/spectrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/spectrel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 foreach(size 16 48 64 128 256)

@@ -6,9 +6,9 @@
 #include "shell/HLTVForm.h"
 #include "shell/IniSettingsStore.h"
 #include "shell/MessageBoxNotices.h"
+#include "shell/ModuleCues.h"
 #include "shell/SaveAtExit.h"
 #include "shell/SingleInstance.h"
-#include "shell/SoundEffectCues.h"
 #include "shell/StartFailure.h"
 #include "shell/TerminationSignals.h"
 #include "shell/UserSettings.h"
@@ -24,14 +24,17 @@ using namespace spectrel;
 
 namespace {
 
-// The program's icon in every size it is drawn in; the window system picks the size it shows.
-QIcon programIcon()
+// The program's icon in the sizes it is drawn in up to `largest` pixels; the window system picks the size it
+// shows.
+QIcon programIcon(int largest)
 {
     QIcon icon;
     icon.addFile(QStringLiteral(":/resources/spectrel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/resources/spectrel.png"), QSize(32, 32));
-    for (int size : {48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/resources/spectrel-%1.png").arg(size), QSize(size, size));
+    for (int size : {48, 64, 128, 256}) {
+        if (size <= largest)
+            icon.addFile(QStringLiteral(":/resources/spectrel-%1.png").arg(size), QSize(size, size));
+    }
     return icon;
 }
 
@@ -58,7 +61,9 @@ int main(int argc, char** argv)
     notifyFatalMessages(); // a window that cannot open is reported where a menu user sees it
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
-    QGuiApplication::setWindowIcon(programIcon());
+    // The sizes of a title bar and a task bar; the large ones, for task switchers, come once the window is
+    // shown (every size is read in full when the window is made).
+    QGuiApplication::setWindowIcon(programIcon(64));
     // The desktop entry's name, by which a Wayland desktop and its portal know the program.
     QGuiApplication::setDesktopFileName(QStringLiteral("spectrel"));
 
@@ -70,7 +75,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<IniSettingsStore> settings = openUserSettings();
     MessageBoxNotices notices;
-    SoundEffectCues cues;
+    ModuleCues cues;
     HLTVForm form(notices, cues, *settings, realClock(), systemClipboard(), systemHotkeys(),
                   desktopAddressOpener(), builtInAddresses());
     notices.setOwner(&form);
@@ -132,6 +137,11 @@ int main(int argc, char** argv)
         notices.ShowNotice(settings->problem(), NoticeWarning, QStringLiteral("Warning"));
     if (!form.Form_Load())
         return endedFromOutside ? 0 : 1;
+    // What the first frame does not need comes once the window is shown: the sounds, the large icons.
+    QTimer::singleShot(0, &form, [&cues] {
+        cues.load();
+        QGuiApplication::setWindowIcon(programIcon(256));
+    });
     for (int hotkey : std::as_const(waitingTriggers))
         QTimer::singleShot(0, &form, [&form, hotkey] { form.Trigger(hotkey); });
     const SaveAtExit displayGone(form, [&endedFromOutside] { endedFromOutside = true; });

@@ -170,12 +170,23 @@ QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double p
     if (chrome + textWidth <= pixels.width())
         return pixels;
 
+    // The widest stretch that fits (the narrowest when none does). Condensing scales the advances almost in
+    // proportion, so the search starts where the proportion points; each stretch measured loads a font of
+    // its own, which costs more than the rest of the caption's fitting.
     QFont font = control->font();
-    for (int stretch = 99; stretch >= kNarrowestStretch; --stretch) {
+    const auto fits = [&](int stretch) {
         font.setStretch(stretch);
-        if (chrome + QFontMetrics(font).horizontalAdvance(text) <= pixels.width())
-            break;
+        return chrome + QFontMetrics(font).horizontalAdvance(text) <= pixels.width();
+    };
+    int stretch = std::clamp(100 * (pixels.width() - chrome) / textWidth, kNarrowestStretch, 99);
+    if (fits(stretch)) {
+        while (stretch < 99 && fits(stretch + 1))
+            ++stretch;
+    } else {
+        while (stretch > kNarrowestStretch && !fits(--stretch)) {
+        }
     }
+    font.setStretch(stretch);
     control->setFont(font);
     return pixels;
 }

@@ -47,9 +47,12 @@ private Q_SLOTS:
         QCOMPARE(m_x->geometry(window).topLeft(), QPoint(0, 0));
         // The caption of today's window managers carries exactly the title too.
         QCOMPARE(m_x->netWmName(window), kTitle);
-        // The icon comes in every size a task bar or window switcher may draw.
-        QCOMPARE(m_x->iconSizes(window),
-                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+        // Once the window is shown: the sound cues from their module, and the icon in every size a task bar
+        // or window switcher may draw.
+        QTRY_VERIFY_WITH_TIMEOUT(run.log().contains("sound cues loaded from"), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_x->iconSizes(window),
+            (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}), kWaitMs);
 
         QVERIFY2(run.closeAndEnd(*m_x, window), "the program did not end after its window was closed");
 

@@ -1,6 +1,7 @@
 // The sound cues over Qt Multimedia: silent and quiet without a sound output, every sound loadable, a new cue
 // cutting off the one before, a program that ends while a sound still loads, and the start cue heard for real
-// on a PulseAudio server of the test's own.
+// through the program's sound module on a PulseAudio server of the test's own.
+#include "shell/ModuleCues.h"
 #include "shell/SoundEffectCues.h"
 
 #include <QAudioDevice>
@@ -191,8 +192,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (child == u"play start") {
-        SoundEffectCues cues;
-        cues.preload();
+        ModuleCues cues(QStringLiteral(SPECTREL_SOUND_MODULE_FILE)); // as the program plays them
+        if (!cues.load())
+            return 1;
         QTest::qWait(300);
         cues.PlayCue(CueStart);
         QTest::qWait(3500);
