@@ -61,9 +61,9 @@ int main(int argc, char** argv)
     notifyFatalMessages(); // a window that cannot open is reported where a menu user sees it
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(applicationTitle());
-    // The sizes of a title bar and a task bar; the large ones, for task switchers, come once the window is
-    // shown (every size is read in full when the window is made).
-    QGuiApplication::setWindowIcon(programIcon(64));
+    // The sizes of a title bar; the larger ones, for task bars and switchers, come once the window is shown
+    // (every size is read in full when the window is made).
+    QGuiApplication::setWindowIcon(programIcon(32));
     // The desktop entry's name, by which a Wayland desktop and its portal know the program.
     QGuiApplication::setDesktopFileName(QStringLiteral("spectrel"));
 

@@ -142,10 +142,58 @@ int roomRightEdge(const ControlRow& row)
     return std::max(edge, right);
 }
 
+// Draws a caption condensed, just enough to fit `room` pixels, down to 75 % width at most, when its control
+// is first shown: the page the window opens on before the window is mapped, another page when it is first
+// shown. Each stretch measured loads a font of its own, the dearest step of building the window, and a page
+// the first frame does not show need not wait for it.
+class CaptionCondenser : public QObject {
+public:
+    CaptionCondenser(QWidget* control, QString text, int room)
+        : QObject(control), m_text(std::move(text)), m_room(room)
+    {
+        control->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            condense(static_cast<QWidget*>(watched));
+        }
+        return false;
+    }
+
+private:
+    // The widest stretch that fits (the narrowest when none does). Condensing scales the advances almost in
+    // proportion, so the search starts where the proportion points.
+    void condense(QWidget* control) const
+    {
+        QFont font = control->font();
+        const auto fits = [&](int stretch) {
+            font.setStretch(stretch);
+            return QFontMetrics(font).horizontalAdvance(m_text) <= m_room;
+        };
+        const int natural = std::max(1, control->fontMetrics().horizontalAdvance(m_text));
+        int stretch = std::clamp(100 * m_room / natural, kNarrowestStretch, 99);
+        if (fits(stretch)) {
+            while (stretch < 99 && fits(stretch + 1))
+                ++stretch;
+        } else {
+            while (stretch > kNarrowestStretch && !fits(--stretch)) {
+            }
+        }
+        font.setStretch(stretch);
+        control->setFont(font);
+    }
+
+    QString m_text;
+    int m_room; // pixels for the text, the control's indicator or margins taken off
+};
+
 // The layout was drawn for a narrow bitmap font; most other sans fonts are wider, and a caption must not be
 // cut. A caption that needs more room than its control has first takes the free room to its right (see
-// roomRightEdge); what still does not fit is drawn condensed, just enough, down to 75 % width at most.
-// Controls whose text fits, and empty labels that code fills later, keep the table's width.
+// roomRightEdge); what still does not fit is drawn condensed (CaptionCondenser). Controls whose text fits,
+// and empty labels that code fills later, keep the table's width.
 QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double ppt)
 {
     // The design's check boxes are exactly as tall as the indicator it was drawn with; a style with a taller
@@ -167,27 +215,8 @@ QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double p
 
     const int room = qRound(roomRightEdge(row) * ppt) - pixels.left();
     pixels.setWidth(std::max(pixels.width(), std::min(room, chrome + textWidth)));
-    if (chrome + textWidth <= pixels.width())
-        return pixels;
-
-    // The widest stretch that fits (the narrowest when none does). Condensing scales the advances almost in
-    // proportion, so the search starts where the proportion points; each stretch measured loads a font of
-    // its own, which costs more than the rest of the caption's fitting.
-    QFont font = control->font();
-    const auto fits = [&](int stretch) {
-        font.setStretch(stretch);
-        return chrome + QFontMetrics(font).horizontalAdvance(text) <= pixels.width();
-    };
-    int stretch = std::clamp(100 * (pixels.width() - chrome) / textWidth, kNarrowestStretch, 99);
-    if (fits(stretch)) {
-        while (stretch < 99 && fits(stretch + 1))
-            ++stretch;
-    } else {
-        while (stretch > kNarrowestStretch && !fits(--stretch)) {
-        }
-    }
-    font.setStretch(stretch);
-    control->setFont(font);
+    if (chrome + textWidth > pixels.width())
+        new CaptionCondenser(control, text, pixels.width() - chrome);
     return pixels;
 }
 
@@ -279,6 +308,8 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
 {
     const double ppt = pixelsPerTwip;
     window->setFixedSize(qRound(kClientWidthTwips * ppt), qRound(kClientHeightTwips * ppt));
+    // The controls in the regular font take it from the window; only bold and underlined ones set their own.
+    window->setFont(fontFor(baseFont, FontStyle::Regular));
 
     QHash<QString, QWidget*> widgets;
     QTabWidget* tabs = nullptr;
@@ -297,7 +328,8 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
 
         QWidget* control = makeControl(row, row.kind == ControlKind::TabPage ? nullptr : parent, ppt);
         control->setObjectName(controlObjectName(row));
-        control->setFont(fontFor(baseFont, row.font));
+        if (row.font != FontStyle::Regular)
+            control->setFont(fontFor(baseFont, row.font));
 
         const QRect pixels = fitCaption(row, control, toPixels(row.rect, ppt), ppt);
         switch (row.kind) {

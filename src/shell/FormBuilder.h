@@ -23,8 +23,9 @@ double pixelsPerTwip(const QScreen* screen);
 // family is usually wider than the one the layout was drawn for, a label or check box whose caption does not
 // fit first grows to the right into the free room of its row (up to 60 twips before the next control, or the
 // frame's 150-twip inner margin), and only what still does not fit is drawn condensed (font stretch, not
-// below 75 %). A check box lower than the style's indicator grows about its middle. The table's numbers stay
-// as they are; fields, lists, buttons and empty labels always keep them.
+// below 75 %), from the moment the control is first shown: a tab page the window does not open on is
+// condensed when it is first shown. A check box lower than the style's indicator grows about its middle.
+// The table's numbers stay as they are; fields, lists, buttons and empty labels always keep them.
 //
 // Controls on a tab page keep their positions relative to the whole tab control, tab strip included: each
 // is a child of its page and is moved back by the page's offset inside the tab control whenever the tab

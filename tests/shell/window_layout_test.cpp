@@ -134,7 +134,9 @@ private Q_SLOTS:
     void captionsFitWithoutOverlap()
     {
         // With the fonts this machine really has, every caption fits, condensed no further than 75 %, and a
-        // widened control never runs into another.
+        // widened control never runs into another. A page's captions are condensed once it is shown.
+        for (int page = m_controls.tabs()->count() - 1; page >= 0; --page)
+            m_controls.tabs()->setCurrentIndex(page);
         for (const ControlRow& row : windowLayout()) {
             QWidget* w = m_controls.widget(row.name, row.index);
             const QString name = w->objectName();
