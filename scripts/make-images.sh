@@ -20,43 +20,92 @@ trap 'rm -rf "$tmp"' EXIT
 stable=(-define png:exclude-chunks=date,time,tEXt,zTXt,iTXt -strip)
 
 # ---- Banner: a strip of film around a dark broadcast screen, a recording lamp on the left, the name in the middle
-# (where the window puts the banner's clickable area), a demo timeline with its play head on the right.
-holes=()
-for x in $(seq 4 12 464); do
-  holes+=(-draw "roundrectangle $x,1 $((x + 6)),4 1,1" -draw "roundrectangle $x,55 $((x + 6)),58 1,1")
-done
-scanlines=()
-for y in $(seq 7 2 53); do
-  scanlines+=(-draw "line 0,$y 467,$y")
-done
-ticks=()
-for x in $(seq 336 8 448); do
-  h=3
-  (((x - 336) % 32 == 0)) && h=6
-  ticks+=(-draw "line $x,$((24 - h)) $x,24")
-done
+# (where the window puts the banner's clickable area), a demo timeline with its play head on the right. Drawn in
+# 468 x 60 units at `scale` pixels each: banner.png at 1, banner@2x.png at 2 for screens scaled above 1.
+banner() {
+  local s=$1 file=$2
+  local draw=() d
+  # Every shape in the units of the 1x picture; MVG scales it, line widths included.
+  d() { draw+=(-draw "scale $s,$s $1"); }
+  # Text at (x, y) in units, `size` points at 1x.
+  t() { draw+=(-pointsize $(($3 * s)) -annotate +$(($1 * s))+$(($2 * s)) "$4"); }
+  for x in $(seq 4 12 464); do
+    d "roundrectangle $x,1 $((x + 6)),4 1,1"
+    d "roundrectangle $x,55 $((x + 6)),58 1,1"
+  done
+  local holes=("${draw[@]}") scanlines=() ticks=()
+  draw=()
+  for y in $(seq 7 2 53); do
+    d "line 0,$y 467,$y"
+  done
+  scanlines=("${draw[@]}")
+  draw=()
+  for x in $(seq 336 8 448); do
+    h=3
+    (((x - 336) % 32 == 0)) && h=6
+    d "line $x,$((24 - h)) $x,24"
+  done
+  ticks=("${draw[@]}")
+  draw=()
+  d "circle 26,27 26,37"
+  local glow=("${draw[@]}")
 
-convert -size 468x48 gradient:'#163252-#08111d' "$tmp/screen.png"
-convert -size 468x60 xc:'#05080d' "$tmp/screen.png" -geometry +0+6 -composite \
-  -fill '#26324a' -stroke none "${holes[@]}" \
-  -stroke '#ffffff10' "${scanlines[@]}" -stroke none \
-  \( -size 468x60 xc:none -fill '#ff2e3e' -draw "circle 26,27 26,37" -blur 0x5 \) -composite \
-  -fill '#d81e2e' -draw "circle 26,27 26,34" \
-  -fill '#ff8a93' -draw "circle 24,25 24,27" \
-  -font "$bold" -pointsize 15 -fill '#ff4d5a' -annotate +40+33 'REC' \
-  -font "$mono" -pointsize 9 -fill '#7f93b0' -annotate +14+49 'HLTV  00:42:17' \
-  -font "$bold" -pointsize 30 -fill '#00000090' -annotate +151+38 'Spectrel' \
-  -fill '#eaf6ff' -annotate +149+36 'Spectrel' \
-  -fill '#4cc9f0' -draw 'rectangle 151,41 307,42' \
-  -font "$sans" -pointsize 9 -fill '#9fc2e6' -annotate +175+51 'spectator demo recorder' \
-  -stroke '#4a6488' "${ticks[@]}" -stroke none \
-  -fill '#2f4566' -draw 'roundrectangle 336,29 448,33 2,2' \
-  -fill '#4cc9f0' -draw 'roundrectangle 336,29 408,33 2,2' \
-  -fill '#eaf6ff' -draw 'circle 408,31 408,36' \
-  -fill '#4cc9f0' -draw 'polygon 336,39 336,49 345,44' \
-  -fill '#7f93b0' -draw 'rectangle 352,40 355,48 rectangle 359,40 362,48' \
-  -font "$mono" -pointsize 9 -fill '#7f93b0' -annotate +378+48 'demo' \
-  -colors 256 "${stable[@]}" PNG8:"$out/banner.png"
+  local lamp=() title=() timeline=()
+  draw=()
+  d "circle 26,27 26,34"
+  lamp+=(-fill '#d81e2e' "${draw[@]}")
+  draw=()
+  d "circle 24,25 24,27"
+  lamp+=(-fill '#ff8a93' "${draw[@]}")
+  draw=()
+  t 40 33 15 'REC'
+  lamp+=(-font "$bold" -fill '#ff4d5a' "${draw[@]}")
+  draw=()
+  t 14 49 9 'HLTV  00:42:17'
+  lamp+=(-font "$mono" -fill '#7f93b0' "${draw[@]}")
+  draw=()
+  t 151 38 30 'Spectrel'
+  title+=(-font "$bold" -fill '#00000090' "${draw[@]}")
+  draw=()
+  t 149 36 30 'Spectrel'
+  title+=(-fill '#eaf6ff' "${draw[@]}")
+  draw=()
+  d 'rectangle 151,41 307,42'
+  title+=(-fill '#4cc9f0' "${draw[@]}")
+  draw=()
+  t 175 51 9 'spectator demo recorder'
+  title+=(-font "$sans" -fill '#9fc2e6' "${draw[@]}")
+  draw=()
+  d 'roundrectangle 336,29 448,33 2,2'
+  timeline+=(-fill '#2f4566' "${draw[@]}")
+  draw=()
+  d 'roundrectangle 336,29 408,33 2,2'
+  timeline+=(-fill '#4cc9f0' "${draw[@]}")
+  draw=()
+  d 'circle 408,31 408,36'
+  timeline+=(-fill '#eaf6ff' "${draw[@]}")
+  draw=()
+  d 'polygon 336,39 336,49 345,44'
+  timeline+=(-fill '#4cc9f0' "${draw[@]}")
+  draw=()
+  d 'rectangle 352,40 355,48 rectangle 359,40 362,48'
+  timeline+=(-fill '#7f93b0' "${draw[@]}")
+  draw=()
+  t 378 48 9 'demo'
+  timeline+=(-font "$mono" -fill '#7f93b0' "${draw[@]}")
+
+  convert -size $((468 * s))x$((48 * s)) gradient:'#163252-#08111d' "$tmp/screen.png"
+  convert -size $((468 * s))x$((60 * s)) xc:'#05080d' "$tmp/screen.png" -geometry +0+$((6 * s)) -composite \
+    -fill '#26324a' -stroke none "${holes[@]}" \
+    -stroke '#ffffff10' "${scanlines[@]}" -stroke none \
+    \( -size $((468 * s))x$((60 * s)) xc:none -fill '#ff2e3e' "${glow[@]}" -blur 0x$((5 * s)) \) -composite \
+    "${lamp[@]}" "${title[@]}" \
+    -stroke '#4a6488' "${ticks[@]}" -stroke none \
+    "${timeline[@]}" \
+    -colors 256 "${stable[@]}" PNG8:"$file"
+}
+banner 1 "$out/banner.png"
+banner 2 "$out/banner@2x.png"
 
 # ---- Icon: a camera lens seen from the front, its centre the red lamp of a running recording. Drawn at 8x and
 # scaled down for smooth edges; the .ico carries 16, 32 and 48 pixel versions for Windows.
@@ -126,6 +175,6 @@ rows=(
 } >"$tmp/hand.xpm"
 convert "$tmp/hand.xpm" "${stable[@]}" PNG32:"$out/hand.png"
 
-for f in banner.png spectrel-16.png spectrel.png spectrel-48.png spectrel-256.png spectrel.ico hand.png; do
+for f in banner.png banner@2x.png spectrel-16.png spectrel.png spectrel-48.png spectrel-256.png spectrel.ico hand.png; do
   identify -format "%f: %wx%h, %[colorspace], %[bit-depth] bit\n" "$out/$f" | head -n 1
 done

@@ -27,6 +27,8 @@ constexpr double kMinimumPixelsPerTwip = 96.0 / kTwipsPerInch;
 constexpr double kDesignPointSize = 8.25;
 // The banner bitmap is drawn for 96 dots per inch, 15 twips to its pixel.
 constexpr int kTwipsPerBannerPixel = 15;
+constexpr int kBannerWidth = 468;
+constexpr int kBannerHeight = 60;
 
 QString fromView(std::string_view text)
 {
@@ -225,15 +227,7 @@ QLabel* makeBanner(QWidget* parent, double ppt)
     auto* banner = new QLabel(parent);
     banner->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Another build may not carry the banner; the picture box then stays empty.
-    if (QFile::exists(QString::fromLatin1(kBannerResource))) {
-        QPixmap picture(QString::fromLatin1(kBannerResource));
-        const double scale = ppt * kTwipsPerBannerPixel;
-        if (!picture.isNull() && std::abs(scale - 1.0) > 0.01)
-            picture = picture.scaled((QSizeF(picture.size()) * scale).toSize(), Qt::KeepAspectRatio,
-                                     Qt::SmoothTransformation);
-        banner->setPixmap(picture);
-    }
+    banner->setPixmap(bannerPicture(ppt * kTwipsPerBannerPixel, parent->devicePixelRatioF()));
     return banner;
 }
 
@@ -288,7 +282,7 @@ QWidget* makeControl(const ControlRow& row, QWidget* parent, double ppt)
         return makeBanner(parent, ppt);
     case ControlKind::ImageArea: {
         auto* area = new ClickableLabel(parent);
-        area->setCursor(Qt::PointingHandCursor);
+        area->setCursor(handCursor()); // the banner's own copy of the hand
         return area;
     }
     }
@@ -296,6 +290,28 @@ QWidget* makeControl(const ControlRow& row, QWidget* parent, double ppt)
 }
 
 } // namespace
+
+QPixmap bannerPicture(double scale, double devicePixelRatio)
+{
+    const bool sharp = devicePixelRatio > 1.0 && QFile::exists(QString::fromLatin1(kBanner2xResource));
+    const QString resource = QString::fromLatin1(sharp ? kBanner2xResource : kBannerResource);
+    if (!QFile::exists(resource))
+        return {};
+    QPixmap picture(resource);
+    const QSize wanted = (QSizeF(kBannerWidth, kBannerHeight) * scale * devicePixelRatio).toSize();
+    if (!picture.isNull() && picture.size() != wanted)
+        picture = picture.scaled(wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(devicePixelRatio);
+    return picture;
+}
+
+QCursor handCursor()
+{
+    const QString resource = QStringLiteral(":/resources/hand.png");
+    if (!QFile::exists(resource))
+        return QCursor(Qt::PointingHandCursor);
+    return QCursor(QPixmap(resource), 6, 0); // the finger tip points
+}
 
 double pixelsPerTwip(const QScreen* screen)
 {

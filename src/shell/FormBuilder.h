@@ -2,15 +2,27 @@
 
 #include "shell/FormControls.h"
 
+#include <QCursor>
 #include <QFont>
+#include <QPixmap>
 
 class QScreen;
 class QWidget;
 
 namespace spectrel {
 
-// The banner picture; the window shows nothing in its place when the resource is missing.
+// The banner picture, and the same drawn twice as large for screens scaled above 1; the window shows nothing
+// in the banner's place when the resource is missing.
 inline constexpr const char* kBannerResource = ":/resources/banner.png";
+inline constexpr const char* kBanner2xResource = ":/resources/banner@2x.png";
+
+// The banner at `scale` logical pixels to its pixel on a screen of `devicePixelRatio`: above a ratio of 1
+// from the picture drawn twice as large, so that it stays sharp. Null when the program carries no banner.
+QPixmap bannerPicture(double scale, double devicePixelRatio);
+
+// The program's hand cursor, its hot spot at the tip of the finger, for the banner and the link labels; Qt's
+// pointing hand where the program carries no cursor picture.
+QCursor handCursor();
 
 // Pixels per twip on `screen`: its logical dots per inch over 1440, never less than at 96 dots per inch
 // (15 twips to the pixel), so that a screen reporting a low or no resolution still shows everything.

@@ -207,7 +207,7 @@ bool HLTVForm::Form_Load()
         FillKeyLists();
         m_hotkeys.setOwnerWindow(quintptr(winId())); // the hotkeys restored next belong to this window
         restoreSettings();
-        const QCursor hand(QPixmap(QStringLiteral(":/resources/hand.png")), 6, 0); // the finger tip points
+        const QCursor hand = handCursor();
         for (int i = 0; i < 7; ++i)
             m_controls.lIRCLinks[std::size_t(i)]->setCursor(hand);
         for (int i = 0; i < 2; ++i)

@@ -16,6 +16,7 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("opaque");
 
         QTest::newRow("banner") << ":/resources/banner.png" << QSize(468, 60) << false << QPoint(0, 0);
+        QTest::newRow("banner 2x") << ":/resources/banner@2x.png" << QSize(936, 120) << false << QPoint(0, 0);
         QTest::newRow("icon") << ":/resources/spectrel.png" << QSize(32, 32) << true << QPoint(16, 16);
         // The cursor's hot spot is the tip of the finger.
         QTest::newRow("hand cursor") << ":/resources/hand.png" << QSize(32, 32) << true << QPoint(6, 0);

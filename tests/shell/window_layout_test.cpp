@@ -87,10 +87,21 @@ private Q_SLOTS:
     // The password field's stars are connection_fields_test's.
     void bannerAndScreenWithoutResolution()
     {
-        QCOMPARE(m_controls.bannerLink()->cursor().shape(), Qt::PointingHandCursor);
-        // The picture is there exactly when the program carries the resource.
+        // The picture and the banner's own hand cursor are there exactly when the program carries them.
         const bool carried = QFile::exists(QString::fromLatin1(kBannerResource));
         QCOMPARE(m_controls.banner()->pixmap().isNull(), !carried);
+        const QCursor hand = m_controls.bannerLink()->cursor();
+        QCOMPARE(hand.shape(), carried ? Qt::BitmapCursor : Qt::PointingHandCursor);
+        if (carried) {
+            QCOMPARE(hand.hotSpot(), QPoint(6, 0));
+            // Above a device pixel ratio of 1 the banner is the picture drawn twice as large, not the 1x one
+            // enlarged.
+            const QPixmap sharp = bannerPicture(1.0, 2.0);
+            QCOMPARE(sharp.devicePixelRatio(), 2.0);
+            QCOMPARE(
+                sharp.toImage(),
+                QImage(QString::fromLatin1(kBanner2xResource)).convertToFormat(sharp.toImage().format()));
+        }
         QCOMPARE(pixelsPerTwip(nullptr), 96.0 / 1440); // a screen without a resolution shows everything
     }
 
