@@ -123,9 +123,11 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
                [this, index] { m_connectionFields->coPaste_Click(index); });
     m_fieldHook = std::make_unique<FieldHook>();
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
-    m_download = std::make_unique<TextDownload>(clock);
-    m_updateCheck = std::make_unique<UpdateCheck>(*m_download, settings, notices, opener, addresses);
-    connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
+    m_makeUpdateCheck = [this, &opener, addresses] {
+        m_download = std::make_unique<TextDownload>(m_clock);
+        m_updateCheck = std::make_unique<UpdateCheck>(*m_download, m_settings, m_notices, opener, addresses);
+        connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
+    };
     handle(m_controls.coUpdate, &QPushButton::clicked, [this] { coUpdate_Click(); });
     m_quickLinks = std::make_unique<QuickLinks>(opener, notices, addresses);
     for (int i = 0; i < 7; ++i)
@@ -333,7 +335,8 @@ void HLTVForm::Form_Unload()
         return;
     m_unloaded = true;
     StopAllTimers();
-    m_updateCheck->cancel();
+    if (m_updateCheck)
+        m_updateCheck->cancel();
     m_session->link().closeSocket();
     QCoreApplication::processEvents();
     // The window hooks are released first, the main window's before the fields'; then the hotkeys.
@@ -536,12 +539,21 @@ void HLTVForm::coDelete_Click()
 void HLTVForm::tDelayUpdate_Timer()
 {
     m_tDelayUpdate->stop(); // the automatic update check runs once per start
-    m_updateCheck->CheckForUpdates(false);
+    updateCheck().CheckForUpdates(false);
 }
 
 void HLTVForm::coUpdate_Click()
 {
-    m_updateCheck->CheckForUpdates(true);
+    updateCheck().CheckForUpdates(true);
+}
+
+// Made at the first check, five seconds after start-up or at the button, so that start-up does not wait for
+// it.
+UpdateCheck& HLTVForm::updateCheck()
+{
+    if (!m_updateCheck)
+        m_makeUpdateCheck();
+    return *m_updateCheck;
 }
 
 // ---- the connection fields and the session's news -------------------------------------------------------

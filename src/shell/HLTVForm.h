@@ -99,6 +99,7 @@ private:
     void coDelete_Click();
     void tDelayUpdate_Timer();
     void coUpdate_Click();
+    UpdateCheck& updateCheck();
     void FirstRunWelcome();
     void StopAllTimers();
     void FillKeyLists();
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<TextDownload> m_download;
     std::unique_ptr<UpdateCheck> m_updateCheck;
+    std::function<void()> m_makeUpdateCheck;
     std::unique_ptr<QuickLinks> m_quickLinks;
     std::unique_ptr<HotkeyBinding> m_hotkeyBinding;
     std::unique_ptr<QObject> m_windowMoves; // sticky edges and keep-above while dragged, once hooked
