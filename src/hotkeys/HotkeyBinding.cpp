@@ -22,12 +22,6 @@ int hotkeyId(HotkeyRowId row)
     return row == HotkeyRowId::Record ? HotkeyBinding::RecordHotkeyId : HotkeyBinding::StopHotkeyId;
 }
 
-QString missingChoiceWarning(HotkeyRowId row)
-{
-    return row == HotkeyRowId::Record ? QStringLiteral("No recording action or hotkey selected   ")
-                                      : QStringLiteral("No stopping action or hotkey selected   ");
-}
-
 // Without X11 or Win32 hotkeys (a Wayland session, say) the desktop's own shortcuts can run the trigger.
 QString noHotkeysWarning(HotkeyRowId row)
 {
@@ -50,6 +44,12 @@ QString desktopRefusedWarning(HotkeyRowId row)
 }
 
 } // namespace
+
+QString missingChoiceWarning(HotkeyRowId row)
+{
+    return row == HotkeyRowId::Record ? QStringLiteral("No recording action or hotkey selected   ")
+                                      : QStringLiteral("No stopping action or hotkey selected   ");
+}
 
 int modifierMask(const HotkeyRowValues& values)
 {

@@ -89,6 +89,9 @@ int modifierMask(const HotkeyRowValues& row);
 enum class HotkeyAction { None, Record, RecordNow, Stop, StopNow };
 HotkeyAction hotkeyAction(int hotkeyId, int actionPosition);
 
+// The warning for a row that has no action or no key chosen.
+QString missingChoiceWarning(HotkeyRowId row);
+
 // The hotkey identifier a line of the single-instance channel triggers ("trigger record", "trigger stop");
 // 0 for any other line.
 int triggeredHotkeyId(const QByteArray& line);

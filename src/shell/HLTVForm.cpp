@@ -507,6 +507,15 @@ void HLTVForm::HotkeyDispatch(int id)
 void HLTVForm::Trigger(int id)
 {
     m_trap.run([this, id] {
+        // A row without an action has nothing to run: said as ticking its box without one says it.
+        const bool record = id == HotkeyBinding::RecordHotkeyId;
+        if ((record ? m_controls.cRecAction : m_controls.cStopAction)->currentIndex() < 0) {
+            const QString warning = missingChoiceWarning(record ? HotkeyRowId::Record : HotkeyRowId::Stop);
+            qCInfo(lcHotkeys).noquote() << "trigger refused:" << warning.simplified();
+            m_cues.PlayCue(CueFailure);
+            m_notices.ShowNotice(warning, NoticeWarning, kWarning);
+            return;
+        }
         QueryStatus();
         HotkeyDispatch(id);
     });

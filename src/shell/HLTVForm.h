@@ -77,7 +77,7 @@ public:
     void HotkeyDispatch(int id);
     // The same from the menu entry or the command line, once start-up has finished, after a fresh status: a
     // window started for the trigger knows nothing of the proxy yet, and one that has run for a while may
-    // know an old state.
+    // know an old state. A row without an action warns.
     void Trigger(int id);
 
     // The program ends with `exitCode` once the window is gone.

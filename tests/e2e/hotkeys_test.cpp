@@ -381,10 +381,18 @@ private Q_SLOTS:
     }
 
     // The menu entry's "Stop" with no window running starts the program, which stops the demo once its
-    // start-up has finished. With a window running, the second copy hands the trigger over the channel it
-    // raises the first by (startup_test), where spectrelctl's trigger arrives too.
+    // start-up has finished, or says that the row has no action to run. With a window running, the second
+    // copy hands the trigger over the channel it raises the first by (startup_test), where spectrelctl's
+    // trigger arrives too.
+    void menuActionStartsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::newRow("Stop now chosen") << QByteArray("cStopAction=1\n");
+        QTest::newRow("no action chosen") << QByteArray();
+    }
     void menuActionStartsTheProgram()
     {
+        QFETCH(QByteArray, row);
         SimProcess sim;
         QVERIFY(sim.start({"--recording", "match1"}));
         QStringList stop = desktopAction(QStringLiteral("Stop"));
@@ -392,14 +400,23 @@ private Q_SLOTS:
         ProgramRun run;
         run.setArguments(stop);
         run.writeIni("FirstRun=False\ntServer=127.0.0.1\ntPort=" + sim.portText().toLatin1() +
-                     "\ntRcon=demo\ncStopAction=1\n");
+                     "\ntRcon=demo\n" + row);
         run.start();
         const QString command = QStringLiteral("stoprecording");
-        QTRY_VERIFY2_WITH_TIMEOUT(sim.commands().contains(command), qPrintable(sim.commands().join(u',')),
-                                  kWaitMs);
+        if (row.isEmpty()) {
+            const xcb_window_t box = m_x->waitForWindow(noticeCaption(QStringLiteral("Warning")), kWaitMs);
+            QVERIFY2(box, "no warning");
+            QTRY_VERIFY_WITH_TIMEOUT(
+                run.log().contains("trigger refused: No stopping action or hotkey selected"), kWaitMs);
+            QVERIFY(pressReturn(box));
+        } else {
+            QTRY_VERIFY2_WITH_TIMEOUT(sim.commands().contains(command), qPrintable(sim.commands().join(u',')),
+                                      kWaitMs);
+        }
         const xcb_window_t window = m_x->waitForWindow(kTitle, kWaitMs);
         QVERIFY2(window, "the main window did not open");
         QVERIFY(run.closeAndEnd(*m_x, window));
+        QCOMPARE(sim.commands().contains(command), !row.isEmpty());
     }
 
     // With no window running, the trigger has nobody to hand it to; its usage errors are spectrelctl_test's.
