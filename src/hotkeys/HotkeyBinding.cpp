@@ -25,8 +25,8 @@ int hotkeyId(HotkeyRowId row)
 // Without X11 or Win32 hotkeys (a Wayland session, say) the desktop's own shortcuts can run the trigger.
 QString noHotkeysWarning(HotkeyRowId row)
 {
-    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrelctl trigger record")
-                                                       : QStringLiteral("spectrelctl trigger stop");
+    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrel --trigger record")
+                                                       : QStringLiteral("spectrel --trigger stop");
     return QStringLiteral("Global hotkeys are not available in this desktop session.\r\n"
                           "Bind a desktop shortcut to \"") +
            command + QStringLiteral("\" instead   ");
@@ -36,8 +36,8 @@ QString noHotkeysWarning(HotkeyRowId row)
 // a game on X11 still sees the program's own X11 hotkeys when Qt runs on X11 too.
 QString desktopRefusedWarning(HotkeyRowId row)
 {
-    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrelctl trigger record")
-                                                       : QStringLiteral("spectrelctl trigger stop");
+    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrel --trigger record")
+                                                       : QStringLiteral("spectrel --trigger stop");
     return QStringLiteral("The desktop did not grant this hotkey.\r\n"
                           "Bind a desktop shortcut to \"") +
            command + QStringLiteral("\" instead, or start Spectrel with QT_QPA_PLATFORM=xcb   ");

@@ -363,12 +363,11 @@ private Q_SLOTS:
 
         const xcb_window_t box = m_x->waitForWindow(noticeCaption(QStringLiteral("Warning")), kWaitMs);
         QVERIFY2(box, "no warning");
-        const QByteArray warning = way == u"x"
-                                       ? QByteArray("warning: Current hotkey already in use")
-                                       : QByteArray("warning: The desktop did not grant this hotkey. "
-                                                    "Bind a desktop shortcut to \"spectrelctl trigger "
-                                                    "stop\" instead, or start Spectrel with "
-                                                    "QT_QPA_PLATFORM=xcb");
+        const QByteArray warning = way == u"x" ? QByteArray("warning: Current hotkey already in use")
+                                               : QByteArray("warning: The desktop did not grant this hotkey. "
+                                                            "Bind a desktop shortcut to \"spectrel --trigger "
+                                                            "stop\" instead, or start Spectrel with "
+                                                            "QT_QPA_PLATFORM=xcb");
         QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(warning), kWaitMs);
         QCOMPARE(bus.calls().contains(QStringLiteral("BindShortcuts stop=CTRL+SHIFT+F6 (Stop HLTV demo)")),
                  bound);

@@ -109,7 +109,7 @@ private Q_SLOTS:
              "Current hotkey already in use   "},
             {"no global hotkeys in the session", true, 1, "CS", "none", 41, "register 49150 6 117",
              "Global hotkeys are not available in this desktop session.\r\n"
-             "Bind a desktop shortcut to \"spectrelctl trigger stop\" instead   "},
+             "Bind a desktop shortcut to \"spectrel --trigger stop\" instead   "},
         };
         for (const auto& r : rows)
             QTest::newRow(r.name) << r.stop << r.action << r.mods << r.key << r.platform << r.registered
