@@ -22,25 +22,28 @@ int hotkeyId(HotkeyRowId row)
     return row == HotkeyRowId::Record ? HotkeyBinding::RecordHotkeyId : HotkeyBinding::StopHotkeyId;
 }
 
+// What a desktop shortcut runs instead of the row's hotkey: it starts the window when none runs.
+QString triggerCommand(HotkeyRowId row)
+{
+    return row == HotkeyRowId::Record ? QStringLiteral("spectrel --trigger record")
+                                      : QStringLiteral("spectrel --trigger stop");
+}
+
 // Without X11 or Win32 hotkeys (a Wayland session, say) the desktop's own shortcuts can run the trigger.
 QString noHotkeysWarning(HotkeyRowId row)
 {
-    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrel --trigger record")
-                                                       : QStringLiteral("spectrel --trigger stop");
     return QStringLiteral("Global hotkeys are not available in this desktop session.\r\n"
                           "Bind a desktop shortcut to \"") +
-           command + QStringLiteral("\" instead   ");
+           triggerCommand(row) + QStringLiteral("\" instead   ");
 }
 
 // The desktop portal declined the shortcut or is not there: a desktop shortcut can still run the trigger, and
 // a game on X11 still sees the program's own X11 hotkeys when Qt runs on X11 too.
 QString desktopRefusedWarning(HotkeyRowId row)
 {
-    const QString command = row == HotkeyRowId::Record ? QStringLiteral("spectrel --trigger record")
-                                                       : QStringLiteral("spectrel --trigger stop");
     return QStringLiteral("The desktop did not grant this hotkey.\r\n"
                           "Bind a desktop shortcut to \"") +
-           command + QStringLiteral("\" instead, or start Spectrel with QT_QPA_PLATFORM=xcb   ");
+           triggerCommand(row) + QStringLiteral("\" instead, or start Spectrel with QT_QPA_PLATFORM=xcb   ");
 }
 
 } // namespace
