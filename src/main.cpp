@@ -7,6 +7,7 @@
 #include "shell/IniSettingsStore.h"
 #include "shell/MessageBoxNotices.h"
 #include "shell/ModuleCues.h"
+#include "shell/ProgramPictures.h"
 #include "shell/SaveAtExit.h"
 #include "shell/SingleInstance.h"
 #include "shell/StartFailure.h"
@@ -21,24 +22,6 @@
 #include <cstdio>
 
 using namespace spectrel;
-
-namespace {
-
-// The program's icon in the sizes it is drawn in up to `largest` pixels; the window system picks the size it
-// shows.
-QIcon programIcon(int largest)
-{
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/resources/spectrel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/resources/spectrel.png"), QSize(32, 32));
-    for (int size : {48, 64, 128, 256}) {
-        if (size <= largest)
-            icon.addFile(QStringLiteral(":/resources/spectrel-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

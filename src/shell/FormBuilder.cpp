@@ -1,5 +1,7 @@
 #include "shell/FormBuilder.h"
 
+#include "shell/ProgramPictures.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -297,7 +299,7 @@ QPixmap bannerPicture(double scale, double devicePixelRatio)
     const QString resource = QString::fromLatin1(sharp ? kBanner2xResource : kBannerResource);
     if (!QFile::exists(resource))
         return {};
-    QPixmap picture(resource);
+    QPixmap picture = programPicture(resource);
     const QSize wanted = (QSizeF(kBannerWidth, kBannerHeight) * scale * devicePixelRatio).toSize();
     if (!picture.isNull() && picture.size() != wanted)
         picture = picture.scaled(wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -310,7 +312,7 @@ QCursor handCursor()
     const QString resource = QStringLiteral(":/resources/hand.png");
     if (!QFile::exists(resource))
         return QCursor(Qt::PointingHandCursor);
-    return QCursor(QPixmap(resource), 6, 0); // the finger tip points
+    return QCursor(programPicture(resource), 6, 0); // the finger tip points
 }
 
 double pixelsPerTwip(const QScreen* screen)
