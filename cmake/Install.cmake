@@ -4,11 +4,11 @@
 include(GNUInstallDirs)
 
 install(TARGETS spectrel spectrelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The sound module, where the program looks for it (src/shell/CMakeLists.txt).
+# The sound and download modules, where the program looks for them (SPECTREL_MODULE_DIR).
 if(WIN32)
-  install(TARGETS spectrel_sound LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS spectrel_sound spectrel_download LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
 else()
-  install(TARGETS spectrel_sound LIBRARY DESTINATION ${SPECTREL_PLUGIN_DIR})
+  install(TARGETS spectrel_sound spectrel_download LIBRARY DESTINATION ${SPECTREL_PLUGIN_DIR})
 endif()
 install(FILES resources/spectrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/spectrel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)

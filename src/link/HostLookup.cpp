@@ -24,6 +24,38 @@ struct Lookup {
 
 } // namespace
 
+std::optional<quint32> readIPv4Literal(QStringView text)
+{
+    const QString a = text.toString().simplified();
+    if (a.isEmpty() || a.size() > 15)
+        return std::nullopt;
+    quint64 address = 0;
+    int dots = 0;
+    qsizetype at = 0;
+    while (true) {
+        const qsizetype start = at;
+        quint64 part = 0;
+        for (; at < a.size() && a[at] >= u'0' && a[at] <= u'9'; ++at) {
+            part = part * 10 + quint64(a[at].unicode() - u'0');
+            if (part > 0xffffffffu)
+                return std::nullopt;
+        }
+        if (at == start)
+            return std::nullopt;
+        if (at == a.size()) { // the last part fills the bytes that remain
+            const int bits = 8 * (4 - dots);
+            if (part >> bits)
+                return std::nullopt;
+            return quint32(address << bits | part);
+        }
+        if (a[at] != u'.' || dots == 3 || part > 0xff)
+            return std::nullopt;
+        address = address << 8 | part;
+        ++dots;
+        ++at;
+    }
+}
+
 std::optional<quint32> lookUpIPv4(const QString& name, Clock& clock, int limitMs)
 {
     auto lookup = std::make_shared<Lookup>();

@@ -8,8 +8,6 @@
 #include "text/RuntimeFailure.h"
 #include "text/TextRules.h"
 
-#include <QHostAddress>
-
 namespace spectrel {
 
 ProxyAddress::Found ProxyAddress::find(quint32& ipv4, quint16& port)
@@ -48,9 +46,10 @@ bool ProxyAddress::resolveHost(quint32& ipv4)
         ipv4 = address;
         return true;
     };
-    QHostAddress literal;
-    if (literal.setAddress(name))
-        return literal.protocol() == QAbstractSocket::IPv4Protocol && found(literal.toIPv4Address());
+    if (const std::optional<quint32> literal = readIPv4Literal(name))
+        return found(*literal);
+    if (name.contains(u':'))
+        return false; // an IPv6 address: the proxy is reached over IPv4
 
     // The lookup may take a while: wait for it with events flowing, never longer than a request would.
     if (const std::optional<quint32> looked = lookUpIPv4(name, m_s.clock, m_lookupLimitMs))

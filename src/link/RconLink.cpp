@@ -9,7 +9,6 @@
 #include "link/RconProtocol.h"
 #include "text/RuntimeFailure.h"
 
-#include <QHostAddress>
 #include <QTimer>
 
 namespace spectrel {
@@ -91,7 +90,13 @@ void RconLink::SendDatagram(const QString& text)
     }
     switch (m_socket.send(text, ipv4, port)) {
     case DatagramSocket::SendResult::Sent:
-        qCDebug(lcLink) << "sent" << text.left(5) << "to" << QHostAddress(ipv4).toString() << port;
+        qCDebug(lcLink) << "sent" << text.left(5) << "to"
+                        << QStringLiteral("%1.%2.%3.%4")
+                               .arg(ipv4 >> 24)
+                               .arg(ipv4 >> 16 & 0xff)
+                               .arg(ipv4 >> 8 & 0xff)
+                               .arg(ipv4 & 0xff)
+                        << port;
         return;
     case DatagramSocket::SendResult::Unreachable:
         qCInfo(lcLink) << "cannot send:" << socketErrorText();

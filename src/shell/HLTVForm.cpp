@@ -14,9 +14,9 @@
 #include "hotkeys/KeyCatalogue.h"
 #include "shell/BannerFont.h"
 #include "shell/FormBuilder.h"
+#include "shell/ModuleTextDownload.h"
 #include "text/TextRules.h"
 #include "web/QuickLinks.h"
-#include "web/TextDownload.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,7 +124,7 @@ HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock&
     m_fieldHook = std::make_unique<FieldHook>();
     m_recorder = std::make_unique<Recorder>(*m_session, *m_clanFields, notices, cues, m_trap, clock);
     m_makeUpdateCheck = [this, &opener, addresses] {
-        m_download = std::make_unique<TextDownload>(m_clock);
+        m_download = std::make_unique<ModuleTextDownload>(m_clock);
         m_updateCheck = std::make_unique<UpdateCheck>(*m_download, m_settings, m_notices, opener, addresses);
         connect(m_updateCheck.get(), &UpdateCheck::programMustEnd, this, [this] { endProgram(0); });
     };

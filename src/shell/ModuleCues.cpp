@@ -1,10 +1,8 @@
 #include "shell/ModuleCues.h"
 
 #include "core/Logging.h"
+#include "shell/ProgramModules.h"
 #include "shell/SoundModule.h"
-
-#include <QCoreApplication>
-#include <QLibrary>
 
 namespace spectrel {
 
@@ -14,7 +12,7 @@ ModuleCues::~ModuleCues() = default;
 
 QString ModuleCues::installedModulePath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/" SPECTREL_SOUND_MODULE);
+    return programModulePath(QStringLiteral("spectrel-sound"));
 }
 
 bool ModuleCues::load()
@@ -22,12 +20,9 @@ bool ModuleCues::load()
     if (m_tried)
         return m_cues != nullptr;
     m_tried = true;
-    QLibrary module(m_path);
-    const auto create = reinterpret_cast<SoundModuleEntry>(module.resolve(kSoundModuleEntry));
-    if (!create) {
-        qCWarning(lcShell).noquote() << "no sound cues:" << module.errorString();
-        return false;
-    }
+    const auto create = reinterpret_cast<SoundModuleEntry>(moduleEntry(m_path, kSoundModuleEntry));
+    if (!create)
+        return false; // the program stays silent
     m_cues.reset(create());
     qCInfo(lcShell).noquote() << "sound cues loaded from" << m_path;
     return true;

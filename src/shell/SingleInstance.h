@@ -3,13 +3,15 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+#include <memory>
 
 namespace spectrel {
 
 // Only one copy of the program runs per user. The first copy listens on a local socket; a later copy hands it
 // a message ("raise") and ends. The channel carries one line per message, each answered with "ok", so
-// further requests can follow (`spectrelctl trigger` sends "trigger record" or "trigger stop").
+// further requests can follow (`spectrelctl trigger` sends "trigger record" or "trigger stop"). It is Qt's
+// local socket (QLocalSocket) on every platform; on Linux the program serves it with the system's own
+// socket calls, so that Qt Network need not be loaded before the window shows.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -27,8 +29,9 @@ Q_SIGNALS:
     void messageReceived(const QByteArray& message);
 
 private:
+    struct Listener;
     QString m_name;
-    QLocalServer* m_server = nullptr;
+    std::unique_ptr<Listener> m_listener;
 };
 
 } // namespace spectrel

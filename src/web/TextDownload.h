@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QNetworkAccessManager>
 #include <QString>
 
-class QEventLoop;
-
 namespace spectrel {
-
-class Clock;
 
 // Fetches the body at an http or https address, always from the server itself (never from a cache), and
 // returns it as 8-bit text: every body the server sends, whatever the status of its answer (a "not found"
@@ -22,16 +17,11 @@ public:
     static constexpr int kOverallMs = 5 * 60 * 1000;
     static constexpr qint64 kMaxBytes = 64 * 1024;
 
-    explicit TextDownload(Clock& clock);
+    virtual ~TextDownload() = default;
 
-    QString DownloadText(const QString& address);
+    virtual QString DownloadText(const QString& address) = 0;
     // Ends a pending download at once (the program is ending); its caller gets what came so far.
-    void abort();
-
-private:
-    Clock& m_clock;
-    QNetworkAccessManager m_network;
-    QEventLoop* m_waiting = nullptr;
+    virtual void abort() = 0;
 };
 
 } // namespace spectrel

@@ -3,6 +3,7 @@
 
 #include "ProgramRun.h"
 
+#include <QCryptographicHash>
 #include <QUdpSocket>
 
 #include <memory>
@@ -107,6 +108,32 @@ private Q_SLOTS:
             QVERIFY2(window, "the main window did not open");
         }
         QVERIFY(run.closeAndEnd(*m_x, window));
+    }
+
+    // A copy killed outright leaves its channel's socket behind: the next copy takes the channel over, and a
+    // second copy reaches it there. The channel is the user's alone and goes with the copy that ends
+    // normally.
+    void channelOutlivesAKilledCopy()
+    {
+        ProgramRun run;
+        const QString channel =
+            QDir::tempPath() + QStringLiteral("/spectrel-") +
+            QString::fromLatin1(
+                QCryptographicHash::hash(run.homePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+        QVERIFY(run.startToWindow(*m_x, "FirstRun=False\n"));
+        QCOMPARE(QFile::permissions(channel),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        run.process().kill();
+        QVERIFY(run.finished());
+        QVERIFY(QFile::exists(channel));
+
+        const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\n");
+        QVERIFY2(window, "the next copy did not open its window");
+        QProcess& second = run.startSecond();
+        QVERIFY(second.waitForFinished(kWaitMs));
+        QCOMPARE(second.exitCode(), 0); // handed over, not a window of its own
+        QVERIFY(run.closeAndEnd(*m_x, window));
+        QVERIFY(!QFile::exists(channel));
     }
 
     void refusedStart_data()

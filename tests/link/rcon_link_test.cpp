@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "core/ErrorTrap.h"
 #include "link/ConnectionFields.h"
+#include "link/HostLookup.h"
 #include "link/ProxySession.h"
 #include "link/RconProtocol.h"
 #include "support/ManualClock.h"
@@ -279,6 +280,36 @@ private Q_SLOTS:
                                           f.session.link().localPort());
         QTRY_COMPARE_WITH_TIMEOUT(f.cues.played(), QList<int>{CueFailure}, 2000);
         QVERIFY(f.session.link().LastChallenge().isEmpty()); // not taken, so not answered
+    }
+
+    void addressLiterals_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("address"); // -1: no IPv4 address in numbers
+        const auto row = [](const char* text, qint64 address) { QTest::newRow(text) << text << address; };
+        row("127.0.0.1", 0x7f000001);
+        row(" 127.0.0.1 ", 0x7f000001);
+        row("127.1", 0x7f000001);
+        row("2130706433", 0x7f000001);
+        row("10.0.258", 0x0a000102);
+        row("010.0.0.1", 0x0a000001); // decimal, not octal
+        row("255.255.255.255", 0xffffffff);
+        row("256.0.0.1", -1);
+        row("1.2.3.4.5", -1);
+        row("1.2.3.", -1);
+        row("1.2.65536", -1);
+        row("4294967296", -1);
+        row("0x7f.0.0.1", -1);
+        row("::1", -1);
+        row("proxy.example", -1);
+        row("", -1);
+    }
+    void addressLiterals()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, address);
+        const std::optional<quint32> read = readIPv4Literal(text);
+        QCOMPARE(read ? qint64(*read) : -1, address);
     }
 
     void sendFailures_data()

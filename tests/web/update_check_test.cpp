@@ -8,8 +8,8 @@
 #include "support/TestDoubles.h"
 #include "text/RuntimeFailure.h"
 #include "web/AddressOpener.h"
+#include "web/NetworkTextDownload.h"
 #include "web/QuickLinks.h"
-#include "web/TextDownload.h"
 #include "web/UpdateCheck.h"
 
 #include <QGuiApplication>
@@ -23,7 +23,7 @@ namespace {
 struct Check {
     HttpServer server;
     ManualClock clock;
-    TextDownload download{clock};
+    NetworkTextDownload download{clock};
     MemorySettings store;
     ScriptedNotices notices;
     UpdateCheck check{download, store, notices, desktopAddressOpener(),

@@ -9,6 +9,10 @@
 
 namespace spectrel {
 
+struct SingleInstance::Listener {
+    QLocalServer server;
+};
+
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
 
 SingleInstance::~SingleInstance() = default;
@@ -29,15 +33,16 @@ bool SingleInstance::claim(const QByteArray& message)
         return false;
     }
 
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_name)) {
+    m_listener = std::make_unique<Listener>();
+    QLocalServer& server = m_listener->server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server.listen(m_name)) {
         // A copy that crashed leaves its socket file behind; nobody answered on it above.
         QLocalServer::removeServer(m_name);
-        m_server->listen(m_name);
+        server.listen(m_name);
     }
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* s = m_server->nextPendingConnection()) {
+    connect(&server, &QLocalServer::newConnection, this, [this, &server] {
+        while (QLocalSocket* s = server.nextPendingConnection()) {
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
             auto lines = std::make_shared<ChannelLines>();
             connect(s, &QLocalSocket::readyRead, this, [this, s, lines] {

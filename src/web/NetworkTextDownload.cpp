@@ -1,4 +1,4 @@
-#include "web/TextDownload.h"
+#include "web/NetworkTextDownload.h"
 
 #include "core/Clock.h"
 #include "core/Logging.h"
@@ -28,9 +28,9 @@ bool webScheme(const QUrl& url)
 
 } // namespace
 
-TextDownload::TextDownload(Clock& clock) : m_clock(clock) {}
+NetworkTextDownload::NetworkTextDownload(Clock& clock) : m_clock(clock) {}
 
-QString TextDownload::DownloadText(const QString& address)
+QString NetworkTextDownload::DownloadText(const QString& address)
 {
     const InputHold hold;
     const QUrl url(address);
@@ -91,7 +91,7 @@ QString TextDownload::DownloadText(const QString& address)
     return text::fromCodePage(body);
 }
 
-void TextDownload::abort()
+void NetworkTextDownload::abort()
 {
     if (m_waiting)
         m_waiting->quit();
