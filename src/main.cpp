@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/ProgramTitle.h"
+#include "shell/CaptionStretchFile.h"
 #include "shell/CommandLine.h"
 #include "shell/HLTVForm.h"
 #include "shell/IniSettingsStore.h"
@@ -59,8 +60,9 @@ int main(int argc, char** argv)
     std::unique_ptr<IniSettingsStore> settings = openUserSettings();
     MessageBoxNotices notices;
     ModuleCues cues;
+    CaptionStretchFile captionStretches;
     HLTVForm form(notices, cues, *settings, realClock(), systemClipboard(), systemHotkeys(),
-                  desktopAddressOpener(), builtInAddresses());
+                  desktopAddressOpener(), builtInAddresses(), &captionStretches);
     notices.setOwner(&form);
 
     // Ended from outside (a signal, the session's end, the display gone), nobody is there to answer a

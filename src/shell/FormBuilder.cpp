@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPixmap>
@@ -15,9 +16,11 @@
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -146,59 +149,112 @@ int roomRightEdge(const ControlRow& row)
     return std::max(edge, right);
 }
 
+// The widest stretch at which `text` in `font` takes at most `room` pixels (the narrowest when none does).
+// Condensing scales the advances almost in proportion, so the search starts where the proportion points;
+// each stretch tried loads a font of its own.
+int widestFittingStretch(QFont font, const QString& text, int natural, int room)
+{
+    const auto fits = [&](int stretch) {
+        font.setStretch(stretch);
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
+    };
+    int stretch = std::clamp(100 * room / std::max(1, natural), kNarrowestStretch, 99);
+    if (fits(stretch)) {
+        while (stretch < 99 && fits(stretch + 1))
+            ++stretch;
+    } else {
+        while (stretch > kNarrowestStretch && !fits(--stretch)) {
+        }
+    }
+    return stretch;
+}
+
 // Draws a caption condensed, just enough to fit `room` pixels, down to 75 % width at most, when its control
 // is first shown: the page the window opens on before the window is mapped, another page when it is first
-// shown. Each stretch measured loads a font of its own, the dearest step of building the window, and a page
-// the first frame does not show need not wait for it.
+// shown. Trying stretches loads a font for each, the dearest step of building the window: a stretch found
+// once is remembered (CaptionStretches) under the font as it really is and the caption's natural width, and
+// used at the next start without trying. It is checked once the control has been painted, and put right
+// (and remembered anew) should the fonts have changed under the same name since.
 class CaptionCondenser : public QObject {
 public:
-    CaptionCondenser(QWidget* control, QString text, int room)
-        : QObject(control), m_text(std::move(text)), m_room(room)
+    CaptionCondenser(QWidget* control, QString text, int room, CaptionStretches* stretches)
+        : QObject(control), m_text(std::move(text)), m_room(room), m_stretches(stretches)
     {
         control->installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            watched->removeEventFilter(this);
-            condense(static_cast<QWidget*>(watched));
+        auto* control = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && !m_condensed) {
+            m_condensed = true;
+            condense(control);
+        } else if (event->type() == QEvent::Paint && !m_key.isEmpty()) {
+            // Once the first frame is there: whether the remembered stretch still is the right one.
+            control->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this, control] { settle(control, m_stretch); });
         }
         return false;
     }
 
 private:
-    // The widest stretch that fits (the narrowest when none does). Condensing scales the advances almost in
-    // proportion, so the search starts where the proportion points.
-    void condense(QWidget* control) const
+    void condense(QWidget* control)
     {
-        QFont font = control->font();
-        const auto fits = [&](int stretch) {
-            font.setStretch(stretch);
-            return QFontMetrics(font).horizontalAdvance(m_text) <= m_room;
-        };
-        const int natural = std::max(1, control->fontMetrics().horizontalAdvance(m_text));
-        int stretch = std::clamp(100 * m_room / natural, kNarrowestStretch, 99);
-        if (fits(stretch)) {
-            while (stretch < 99 && fits(stretch + 1))
-                ++stretch;
-        } else {
-            while (stretch > kNarrowestStretch && !fits(--stretch)) {
+        m_font = control->font();
+        m_natural = control->fontMetrics().horizontalAdvance(m_text);
+        if (m_stretches) {
+            const QFontInfo real(m_font);
+            m_key = QStringLiteral("%1|%2|%3px|%4|%5|%6|%7")
+                        .arg(real.family(), real.styleName())
+                        .arg(real.pixelSize())
+                        .arg(m_text)
+                        .arg(m_natural)
+                        .arg(m_room)
+                        .arg(control->devicePixelRatioF());
+            if (const std::optional<int> known = m_stretches->stretchFor(m_key)) {
+                apply(control, *known);
+                return;
             }
         }
+        control->removeEventFilter(this);
+        settle(control, 0);
+    }
+
+    // Tries the stretches; applies and remembers the one that fits when it differs from `shown`.
+    void settle(QWidget* control, int shown)
+    {
+        const int stretch = widestFittingStretch(m_font, m_text, m_natural, m_room);
+        if (stretch != shown) {
+            apply(control, stretch);
+            if (m_stretches)
+                m_stretches->remember(m_key, stretch);
+        }
+    }
+
+    void apply(QWidget* control, int stretch)
+    {
+        m_stretch = stretch;
+        QFont font = m_font;
         font.setStretch(stretch);
         control->setFont(font);
     }
 
     QString m_text;
     int m_room; // pixels for the text, the control's indicator or margins taken off
+    CaptionStretches* m_stretches;
+    bool m_condensed = false;
+    QFont m_font; // the control's font before condensing
+    int m_natural = 0;
+    QString m_key; // under which the stretch is remembered; empty when none is
+    int m_stretch = 0;
 };
 
 // The layout was drawn for a narrow bitmap font; most other sans fonts are wider, and a caption must not be
 // cut. A caption that needs more room than its control has first takes the free room to its right (see
 // roomRightEdge); what still does not fit is drawn condensed (CaptionCondenser). Controls whose text fits,
 // and empty labels that code fills later, keep the table's width.
-QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double ppt)
+QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double ppt,
+                 CaptionStretches* stretches)
 {
     // The design's check boxes are exactly as tall as the indicator it was drawn with; a style with a taller
     // indicator would lose its lower edge, so the box grows about its own middle.
@@ -220,7 +276,7 @@ QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double p
     const int room = qRound(roomRightEdge(row) * ppt) - pixels.left();
     pixels.setWidth(std::max(pixels.width(), std::min(room, chrome + textWidth)));
     if (chrome + textWidth > pixels.width())
-        new CaptionCondenser(control, text, pixels.width() - chrome);
+        new CaptionCondenser(control, text, pixels.width() - chrome, stretches);
     return pixels;
 }
 
@@ -322,7 +378,8 @@ double pixelsPerTwip(const QScreen* screen)
     return std::max(screen->logicalDotsPerInchX() / kTwipsPerInch, kMinimumPixelsPerTwip);
 }
 
-FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont)
+FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont,
+                       CaptionStretches* stretches)
 {
     const double ppt = pixelsPerTwip;
     window->setFixedSize(qRound(kClientWidthTwips * ppt), qRound(kClientHeightTwips * ppt));
@@ -349,7 +406,7 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
         if (row.font != FontStyle::Regular)
             control->setFont(fontFor(baseFont, row.font));
 
-        const QRect pixels = fitCaption(row, control, toPixels(row.rect, ppt), ppt);
+        const QRect pixels = fitCaption(row, control, toPixels(row.rect, ppt), ppt, stretches);
         switch (row.kind) {
         case ControlKind::TabControl:
             tabs = static_cast<QTabWidget*>(control);

@@ -5,6 +5,9 @@
 #include <QCursor>
 #include <QFont>
 #include <QPixmap>
+#include <QString>
+
+#include <optional>
 
 class QScreen;
 class QWidget;
@@ -19,6 +22,16 @@ inline constexpr const char* kBanner2xResource = ":/resources/banner@2x.png";
 // The banner at `scale` logical pixels to its pixel on a screen of `devicePixelRatio`: above a ratio of 1
 // from the picture drawn twice as large, so that it stays sharp. Null when the program carries no banner.
 QPixmap bannerPicture(double scale, double devicePixelRatio);
+
+// The stretches (font widths in percent) condensed captions were found to need, by a key that names the font
+// as it really is, the caption and its room: trying stretches loads a font for each, which a start that finds
+// the answer here need not do before its window shows.
+class CaptionStretches {
+public:
+    virtual ~CaptionStretches() = default;
+    virtual std::optional<int> stretchFor(const QString& key) const = 0;
+    virtual void remember(const QString& key, int stretch) = 0;
+};
 
 // The program's hand cursor, its hot spot at the tip of the finger, for the banner and the link labels; Qt's
 // pointing hand where the program carries no cursor picture.
@@ -43,6 +56,9 @@ double pixelsPerTwip(const QScreen* screen);
 // is a child of its page and is moved back by the page's offset inside the tab control whenever the tab
 // control lays out its pages, so a control at top 475 twips sits at 475 twips below the tab control's top
 // edge whatever height the style gives the tab strip.
-FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont = QFont());
+//
+// `stretches`, when given, remembers the stretches condensed captions were found to need, between starts.
+FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseFont = QFont(),
+                       CaptionStretches* stretches = nullptr);
 
 } // namespace spectrel

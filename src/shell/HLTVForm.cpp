@@ -88,14 +88,14 @@ void setListIndex(QComboBox* list, std::int16_t index)
 
 HLTVForm::HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock, Clipboard& clipboard,
                    GlobalHotkeys& hotkeys, AddressOpener& opener, const WebAddresses& addresses,
-                   QWidget* parent)
+                   CaptionStretches* captionStretches, QWidget* parent)
     : QWidget(parent), m_notices(notices), m_cues(cues), m_settings(settings), m_clock(clock),
       m_hotkeys(hotkeys), m_trap([this](const RuntimeFailure& failure) { trapFailure(failure); })
 {
     setObjectName(QStringLiteral("HLTVForm"));
     const double pxPerTwip = pixelsPerTwip(screen());
     m_twipsPerPixel = 1.0 / pxPerTwip;
-    m_controls = buildForm(this, pxPerTwip, bannerFont());
+    m_controls = buildForm(this, pxPerTwip, bannerFont(), captionStretches);
 
     m_tDelayUpdate = clock.createTimer();
     m_tDelayUpdate->setInterval(5000);

@@ -32,6 +32,7 @@ class FieldHook;
 class Notices;
 class QuickLinks;
 class TextDownload;
+class CaptionStretches;
 class SettingsStore;
 
 // The program's only window: the controls of the layout, the timers, the proxy session, and the handlers the
@@ -42,7 +43,7 @@ public:
     HLTVForm(Notices& notices, Cues& cues, SettingsStore& settings, Clock& clock = realClock(),
              Clipboard& clipboard = systemClipboard(), GlobalHotkeys& hotkeys = systemHotkeys(),
              AddressOpener& opener = desktopAddressOpener(), const WebAddresses& addresses = {},
-             QWidget* parent = nullptr);
+             CaptionStretches* captionStretches = nullptr, QWidget* parent = nullptr);
     ~HLTVForm() override;
 
     // The start-up sequence. False when the program must end at once (the port is in use, or start-up

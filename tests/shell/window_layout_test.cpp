@@ -1,14 +1,17 @@
 // The main window's controls as the builder makes them from the layout table: what must hold for every row
 // (one widget per name, in its container and inside it), the pixel geometry at two resolutions, captions that
 // fit without overlapping, and the typed look-up of the controls.
+#include "shell/CaptionStretchFile.h"
 #include "shell/FormBuilder.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -168,6 +171,56 @@ private Q_SLOTS:
                              qPrintable(name + u' ' + o->objectName()));
             }
         }
+    }
+
+    // A stretch found once is used at the next start without trying, before the window shows; a remembered
+    // one that no longer fits is put right once the caption has been painted, and remembered anew.
+    void rememberedStretches()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("cache/caption-stretches"));
+        // The condensed captions of the first page, and their stretches right after the window is shown.
+        const auto start = [&](QWidget& window, QHash<QString, int>& stretches) {
+            CaptionStretchFile file(path);
+            const FormControls controls = buildForm(&window, kPixelsPerTwip96, QApplication::font(), &file);
+            window.show();
+            for (QWidget* w : window.findChildren<QWidget*>()) {
+                if (w->isVisible() && w->font().stretch() > 0)
+                    stretches.insert(w->objectName(), w->font().stretch());
+            }
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTest::qWait(50);
+        };
+        QHash<QString, int> found;
+        {
+            QWidget window;
+            start(window, found);
+        }
+        if (found.isEmpty())
+            QSKIP("no caption on the first page needs condensing in this machine's fonts");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString lines = QString::fromUtf8(file.readAll());
+        file.close();
+        QCOMPARE(lines.count(u'\n'), found.size());
+        lines.replace(QRegularExpression(QStringLiteral("^\\d+"), QRegularExpression::MultilineOption),
+                      QStringLiteral("75"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines.toUtf8() + "x\tdamaged\n");
+        file.close();
+
+        QHash<QString, int> remembered;
+        QWidget second;
+        start(second, remembered);
+        for (auto it = found.constBegin(); it != found.constEnd(); ++it) {
+            QCOMPARE(remembered.value(it.key()), 75);
+            QTRY_COMPARE(second.findChild<QWidget*>(it.key())->font().stretch(), it.value());
+        }
+        QHash<QString, int> third;
+        QWidget window;
+        start(window, third);
+        QCOMPARE(third, found);
+        QCOMPARE(CaptionStretchFile(path).stretchFor(QStringLiteral("damaged")), std::nullopt);
     }
 
     void wrongNamesThrow()
