@@ -91,6 +91,17 @@ public:
         place(m_items.back());
     }
 
+    // The control's rectangle, once its caption has been fitted.
+    void refit(QWidget* control, QRect designed)
+    {
+        for (Item& item : m_items) {
+            if (item.control == control) {
+                item.designed = designed;
+                place(item);
+            }
+        }
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         switch (event->type()) {
@@ -177,10 +188,15 @@ int widestFittingStretch(QFont font, const QString& text, int natural, int room)
 // (and remembered anew) should the fonts have changed under the same name since.
 class CaptionCondenser : public QObject {
 public:
-    CaptionCondenser(QWidget* control, QString text, int room, CaptionStretches* stretches)
+    // `shown`: the control is being shown already.
+    CaptionCondenser(QWidget* control, QString text, int room, CaptionStretches* stretches, bool shown)
         : QObject(control), m_text(std::move(text)), m_room(room), m_stretches(stretches)
     {
         control->installEventFilter(this);
+        if (shown) {
+            m_condensed = true;
+            condense(control);
+        }
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -254,7 +270,7 @@ private:
 // roomRightEdge); what still does not fit is drawn condensed (CaptionCondenser). Controls whose text fits,
 // and empty labels that code fills later, keep the table's width.
 QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double ppt,
-                 CaptionStretches* stretches)
+                 CaptionStretches* stretches, bool shown)
 {
     // The design's check boxes are exactly as tall as the indicator it was drawn with; a style with a taller
     // indicator would lose its lower edge, so the box grows about its own middle.
@@ -276,9 +292,48 @@ QRect fitCaption(const ControlRow& row, QWidget* control, QRect pixels, double p
     const int room = qRound(roomRightEdge(row) * ppt) - pixels.left();
     pixels.setWidth(std::max(pixels.width(), std::min(room, chrome + textWidth)));
     if (chrome + textWidth > pixels.width())
-        new CaptionCondenser(control, text, pixels.width() - chrome, stretches);
+        new CaptionCondenser(control, text, pixels.width() - chrome, stretches, shown);
     return pixels;
 }
+
+// The page the window opens on.
+constexpr int kFirstPage = 0;
+
+// Fits the caption of a control on a page the window does not open on when the control is first shown, not
+// while the window is built: measuring captions shapes text and loads fonts, which the window's first frame
+// does not need for a page it does not show.
+class LateFit : public QObject {
+public:
+    // `placer`: the one that places the control, when it lies straight on its page.
+    LateFit(QWidget* control, const ControlRow& row, double ppt, CaptionStretches* stretches,
+            PagePlacer* placer)
+        : QObject(control), m_row(row), m_ppt(ppt), m_stretches(stretches), m_placer(placer)
+    {
+        control->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* control = static_cast<QWidget*>(watched);
+            control->removeEventFilter(this);
+            const QRect pixels =
+                fitCaption(m_row, control, toPixels(m_row.rect, m_ppt), m_ppt, m_stretches, true);
+            if (m_placer)
+                m_placer->refit(control, pixels);
+            else
+                control->setGeometry(pixels);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    const ControlRow& m_row;
+    double m_ppt;
+    CaptionStretches* m_stretches;
+    PagePlacer* m_placer;
+};
 
 QLabel* makeBanner(QWidget* parent, double ppt)
 {
@@ -406,7 +461,10 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
         if (row.font != FontStyle::Regular)
             control->setFont(fontFor(baseFont, row.font));
 
-        const QRect pixels = fitCaption(row, control, toPixels(row.rect, ppt), ppt, stretches);
+        const bool fitLater =
+            row.page != kFirstPage && (row.kind == ControlKind::Label || row.kind == ControlKind::CheckBox);
+        const QRect designed = toPixels(row.rect, ppt);
+        const QRect pixels = fitLater ? designed : fitCaption(row, control, designed, ppt, stretches, false);
         switch (row.kind) {
         case ControlKind::TabControl:
             tabs = static_cast<QTabWidget*>(control);
@@ -424,12 +482,14 @@ FormControls buildForm(QWidget* window, double pixelsPerTwip, const QFont& baseF
                 placer->add(control, pixels);
             else
                 control->setGeometry(pixels);
+            if (fitLater)
+                new LateFit(control, row, ppt, stretches, onPage ? placer : nullptr);
             break;
         }
         widgets.insert(control->objectName(), control);
     }
     if (tabs)
-        tabs->setCurrentIndex(0);
+        tabs->setCurrentIndex(kFirstPage);
     return FormControls(std::move(widgets));
 }
 
