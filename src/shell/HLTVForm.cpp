@@ -209,7 +209,7 @@ bool HLTVForm::Form_Load()
         FillKeyLists();
         m_hotkeys.setOwnerWindow(quintptr(winId())); // the hotkeys restored next belong to this window
         restoreSettings();
-        const QCursor hand = handCursor();
+        const QCursor hand = m_controls.BannerLink->cursor(); // the banner's, made with the window
         for (int i = 0; i < 7; ++i)
             m_controls.lIRCLinks[std::size_t(i)]->setCursor(hand);
         for (int i = 0; i < 2; ++i)
@@ -310,8 +310,10 @@ void HLTVForm::FillKeyLists()
     // filling the lists is no change of the user's choice.
     for (QComboBox* list : {m_controls.cRK, m_controls.cSK}) {
         const QSignalBlocker quiet(list);
+        QStringList texts;
         for (const keys::KeyEntry& e : keys::catalogue())
-            list->addItem(QString::fromLatin1(e.text));
+            texts.append(QString::fromLatin1(e.text));
+        list->addItems(texts);
         list->setCurrentIndex(-1);
     }
 }
