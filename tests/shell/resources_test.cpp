@@ -1,5 +1,9 @@
+#include "shell/ProgramPictures.h"
+
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
+#include <QResource>
 #include <QtEndian>
 #include <QTest>
 
@@ -14,12 +18,17 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("transparent");
         QTest::addColumn<QPoint>("opaque");
+        QTest::addColumn<bool>("firstFrame"); // carried raw as well, for the window's first frame
 
-        QTest::newRow("banner") << ":/resources/banner.png" << QSize(468, 60) << false << QPoint(0, 0);
-        QTest::newRow("banner 2x") << ":/resources/banner@2x.png" << QSize(936, 120) << false << QPoint(0, 0);
-        QTest::newRow("icon") << ":/resources/spectrel.png" << QSize(32, 32) << true << QPoint(16, 16);
+        const auto row = [](const char* path, QSize size, bool transparent, QPoint opaque, bool firstFrame) {
+            QTest::newRow(path + 12) << path << size << transparent << opaque << firstFrame;
+        };
+        row(":/resources/banner.png", QSize(468, 60), false, QPoint(0, 0), true);
+        row(":/resources/banner@2x.png", QSize(936, 120), false, QPoint(0, 0), false);
+        row(":/resources/spectrel-16.png", QSize(16, 16), true, QPoint(8, 8), true);
+        row(":/resources/spectrel.png", QSize(32, 32), true, QPoint(16, 16), true);
         // The cursor's hot spot is the tip of the finger.
-        QTest::newRow("hand cursor") << ":/resources/hand.png" << QSize(32, 32) << true << QPoint(6, 0);
+        row(":/resources/hand.png", QSize(32, 32), true, QPoint(6, 0), true);
     }
 
     void pictures()
@@ -36,6 +45,13 @@ private Q_SLOTS:
         if (transparent)
             QCOMPARE(qAlpha(image.pixel(size.width() - 1, size.height() - 1)), 0);
         QCOMPARE(qAlpha(image.pixel(opaque)), 255);
+
+        // As the program shows it: the raw twin, where there is one, holds the very same pixels.
+        QFETCH(bool, firstFrame);
+        QCOMPARE(QResource(QStringLiteral(":/raw/") + path.mid(12)).isValid(), firstFrame);
+        const QImage::Format premultiplied = QImage::Format_ARGB32_Premultiplied;
+        QCOMPARE(spectrel::programPicture(path).toImage().convertToFormat(premultiplied),
+                 image.convertToFormat(premultiplied));
     }
 
     void sounds_data()
@@ -70,5 +86,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(ResourcesTest)
+QTEST_MAIN(ResourcesTest)
 #include "resources_test.moc"
