@@ -126,6 +126,7 @@ private Q_SLOTS:
         run.process().kill();
         QVERIFY(run.finished());
         QVERIFY(QFile::exists(channel));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x->findWindow(kTitle), kWaitMs); // the X server has let the window go
 
         const xcb_window_t window = run.startToWindow(*m_x, "FirstRun=False\n");
         QVERIFY2(window, "the next copy did not open its window");
