@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <utility>
 
 namespace spectrel {
 
@@ -45,11 +48,24 @@ std::optional<int> CaptionStretchFile::stretchFor(const QString& key) const
     return *found;
 }
 
+CaptionStretchFile::~CaptionStretchFile()
+{
+    if (m_unwritten)
+        write();
+}
+
 void CaptionStretchFile::remember(const QString& key, int stretch)
 {
     if (key.isEmpty() || key.contains(u'\n') || m_stretches.value(key) == stretch)
         return;
     m_stretches.insert(key, stretch);
+    if (!std::exchange(m_unwritten, true))
+        QTimer::singleShot(0, &m_writing, [this] { write(); });
+}
+
+void CaptionStretchFile::write()
+{
+    m_unwritten = false;
     QDir().mkpath(QFileInfo(m_path).path());
     QSaveFile file(m_path);
     if (file.open(QIODevice::WriteOnly)) {

@@ -3,6 +3,7 @@
 #include "shell/FormBuilder.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 namespace spectrel {
@@ -14,16 +15,25 @@ namespace spectrel {
 class CaptionStretchFile : public CaptionStretches {
 public:
     explicit CaptionStretchFile(QString path = defaultPath());
+    // Writes what is still to be written.
+    ~CaptionStretchFile() override;
+    CaptionStretchFile(const CaptionStretchFile&) = delete;
+    CaptionStretchFile& operator=(const CaptionStretchFile&) = delete;
 
     std::optional<int> stretchFor(const QString& key) const override;
-    // Remembers the stretch and writes the file at once, unless it already held it.
+    // Remembers the stretch; the file is written once the events of the moment are handled (the window then
+    // is shown), once for all the stretches found meanwhile, unless it already held them.
     void remember(const QString& key, int stretch) override;
 
     static QString defaultPath();
 
 private:
+    void write();
+
     QString m_path;
     QHash<QString, int> m_stretches;
+    bool m_unwritten = false;
+    QObject m_writing; // ends a pending write with the object
 };
 
 } // namespace spectrel
