@@ -220,13 +220,14 @@ private:
         m_natural = control->fontMetrics().horizontalAdvance(m_text);
         if (m_stretches) {
             const QFontInfo real(m_font);
-            m_key = QStringLiteral("%1|%2|%3px|%4|%5|%6|%7")
-                        .arg(real.family(), real.styleName())
-                        .arg(real.pixelSize())
-                        .arg(m_text)
-                        .arg(m_natural)
-                        .arg(m_room)
-                        .arg(control->devicePixelRatioF());
+            m_key = QStringList{real.family(),
+                                real.styleName(),
+                                QString::number(real.pixelSize()) + QStringLiteral("px"),
+                                m_text,
+                                QString::number(m_natural),
+                                QString::number(m_room),
+                                QString::number(control->devicePixelRatioF())}
+                        .join(u'|');
             if (const std::optional<int> known = m_stretches->stretchFor(m_key)) {
                 apply(control, *known);
                 return;
